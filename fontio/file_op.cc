@@ -1,0 +1,76 @@
+#include "fontio/file_op.h"
+
+#include <new>
+
+namespace {
+
+constexpr int64_t kMaxFileSize = INT64_C(0x7FFFFFFF);
+constexpr size_t kReadChunk = 32768;
+
+// Reads the rest of `data` from `file`; false after a read error or an early end of file,
+// both reported.
+bool read_whole(std::FILE* file, std::vector<uint8_t>& data) {
+  size_t total = 0;
+  while (total < data.size()) {
+    const size_t chunk = std::min(data.size() - total, kReadChunk);
+    const size_t got = std::fread(data.data() + total, 1, chunk, file);
+    total += got;
+    if (got == chunk) continue;
+    if (std::ferror(file)) {
+      std::perror("fread");
+      return false;
+    }
+    if (std::feof(file)) {
+      std::fputs("End of file...\n", stderr);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int64_t get_file_size(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) {
+    std::perror("fseek");
+    return -1;
+  }
+  const long size = std::ftell(file);
+  if (size < 0) {
+    std::perror("ftell");
+    return -1;
+  }
+  if (std::fseek(file, 0, SEEK_SET) != 0) {
+    std::perror("fseek");
+    std::clearerr(file);
+  }
+  return size;
+}
+
+loaded_file load_file(const std::string& path) {
+  loaded_file result;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    std::perror("fopen");
+    return result;
+  }
+  const int64_t size = get_file_size(file);
+  if (size < 0) {
+    std::fputs("Couldn't get file size...\n", stderr);
+  } else if (size > kMaxFileSize) {
+    std::fputs("File too large (2 GiB or more)...\n", stderr);
+  } else {
+    try {
+      result.data.resize(static_cast<size_t>(size));
+      result.status = load_status::loaded;
+    } catch (const std::bad_alloc&) {
+      std::fputs("Memory allocation failed.\n", stderr);
+    }
+  }
+  if (result.status == load_status::loaded && !read_whole(file, result.data)) {
+    result.status = load_status::read_short;
+    std::vector<uint8_t>().swap(result.data);
+  }
+  std::fclose(file);
+  return result;
+}

@@ -1,0 +1,25 @@
+// Loading an input file whole into memory.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+enum class load_status {
+  loaded,      // `data` holds the whole file
+  read_short,  // a read error or an early end of file; reported, `data` is empty
+  failed,      // the file could not be opened, sized or held; reported, the run must end (1)
+};
+
+struct loaded_file {
+  load_status status = load_status::failed;
+  std::vector<uint8_t> data;
+};
+
+// Size of an open stream in bytes, or -1 (reported with perror). Leaves it at its start.
+int64_t get_file_size(std::FILE* file);
+
+// Reads `path` whole. Every failure is reported on standard error before returning; files of
+// 2 GiB or more are refused, as sizes in the fonts' own fields cannot address them anyway.
+loaded_file load_file(const std::string& path);

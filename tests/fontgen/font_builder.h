@@ -1,0 +1,38 @@
+// Builds TrueType fonts and collections in memory from lists of tables, so that every test
+// crafts the exact input it needs instead of storing an opaque binary.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct font_table {
+  std::string tag;  // four characters
+  std::vector<uint8_t> bytes;
+};
+
+// Offset-table fields of a face; the search fields are derived from the table count unless
+// a test sets them on purpose.
+struct face_header {
+  uint32_t version = 0x00010000;
+  bool derive_search_fields = true;
+  uint16_t search_range = 0;
+  uint16_t entry_selector = 0;
+  uint16_t range_shift = 0;
+};
+
+// A single-face sfnt file: the tables in the given order, zero-padded, with checksums.
+std::vector<uint8_t> build_sfnt(const std::vector<font_table>& tables,
+                                const face_header& header = {});
+
+// A collection: one face per list; a table equal in tag and bytes to one already stored is
+// stored once and shared.
+std::vector<uint8_t> build_ttc(const std::vector<std::vector<font_table>>& faces,
+                               uint32_t version = 0x00010000);
+
+// Big-endian appenders for building table bytes.
+void put_u8(std::vector<uint8_t>& out, uint8_t v);
+void put_u16(std::vector<uint8_t>& out, uint16_t v);
+void put_u32(std::vector<uint8_t>& out, uint32_t v);
+void put_tag(std::vector<uint8_t>& out, const std::string& tag);
+void put_bytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes);

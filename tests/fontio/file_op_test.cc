@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fontio/file_op.h"
+#include "support/run_tool.h"
+
+class FileOp : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = make_temp_dir(); }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(FileOp, LoadsWholeFilesIncludingEmptyOnes) {
+  std::vector<uint8_t> big(100000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
+  write_bytes(dir_ / "big", big);
+  write_bytes(dir_ / "empty", {});
+
+  const loaded_file loaded = load_file((dir_ / "big").string());
+  EXPECT_EQ(loaded.status, load_status::loaded);
+  EXPECT_EQ(loaded.data, big);
+  const loaded_file empty = load_file((dir_ / "empty").string());
+  EXPECT_EQ(empty.status, load_status::loaded);
+  EXPECT_TRUE(empty.data.empty());
+}
+
+TEST_F(FileOp, MissingFileIsReportedWithFopen) {
+  testing::internal::CaptureStderr();
+  const loaded_file loaded = load_file((dir_ / "missing").string());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(loaded.status, load_status::failed);
+  EXPECT_EQ(err, "fopen: No such file or directory\n");
+}
+
+TEST_F(FileOp, FolderGivesAReadErrorNotACrash) {
+  testing::internal::CaptureStderr();
+  const loaded_file loaded = load_file(dir_.string());
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(loaded.status, load_status::loaded);
+  EXPECT_TRUE(loaded.data.empty());
+}

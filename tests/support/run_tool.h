@@ -1,0 +1,26 @@
+// Runs a built program the way a user would and captures what it shows.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct tool_run {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// Runs `program` with `args` in the folder `cwd`, with no standard input.
+tool_run run_tool(const std::string& program, const std::vector<std::string>& args,
+                  const std::filesystem::path& cwd);
+
+// A fresh empty folder under the system's temporary folder; the caller removes it.
+std::filesystem::path make_temp_dir();
+
+std::vector<uint8_t> read_bytes(const std::filesystem::path& path);
+void write_bytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+// Names of the entries of `dir`, sorted.
+std::vector<std::string> list_dir(const std::filesystem::path& dir);
