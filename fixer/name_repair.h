@@ -1,0 +1,30 @@
+// The `name` pass: old Japanese fonts store Shift-JIS text in the Macintosh Roman English
+// family and full names, which Mac Roman readers show as garbage. Such a name is replaced
+// by the ASCII form of the Windows Unicode English record with the same name ID.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "fixer/name_table.h"
+#include "fixer/sfnt_face.h"
+
+// The Shift-JIS class (0 to 5) of one byte: 0 never valid, 1 ASCII that cannot be a second
+// byte, 2 ASCII that can, 3 only a second byte, 4 a lead byte, 5 half-width katakana.
+int ckind(uint8_t byte);
+
+// 2 when the bytes are well-formed Shift-JIS with at least one non-ASCII character, 1 for
+// plain printable ASCII (or nothing), 0 otherwise.
+int sjis_check(std::span<const uint8_t> bytes);
+
+// Replaces Shift-JIS Macintosh family and full names by their Windows substitutes, printing
+// what it finds. 1 when a name was replaced, 0 when none needed it, -1 on a failure (its
+// messages printed).
+int fix_oddtype_fontfamily(std::vector<sfnt_name_record>& records);
+
+// Runs the repair on the parsed table and, when a name was replaced, installs the rendered
+// table as entry `table_index` of the face. Returns 0, or after a failure (reported) the
+// exit status 2 with which the run must end before anything is written.
+int fix_name(sfnt_face_info& face, size_t table_index, sfnt_name_table& table);
