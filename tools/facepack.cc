@@ -1,0 +1,103 @@
+// facepack: joins single-face TrueType fonts into one collection file, one face per input
+// in argument order, storing each distinct table once.
+
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "fontio/file_op.h"
+#include "fontio/output_file.h"
+#include "ttc/sfnt_directory.h"
+#include "ttc/ttc_model.h"
+#include "ttc/ttc_reader.h"
+#include "ttc/ttc_writer.h"
+
+namespace {
+
+// The directory of a single-face font, or nothing after a message naming the file. A
+// collection would have its header taken for an offset table, so it is refused by name.
+std::optional<sfnt_directory> single_face_directory(const std::string& path,
+                                                    std::span<const uint8_t> file) {
+  std::string problem;
+  std::optional<sfnt_directory> dir;
+  if (file.empty()) {
+    problem = "empty file";
+  } else if (is_collection_file(file)) {
+    problem = "not a single-face font (it is a collection; facesplit splits it)";
+  } else {
+    dir = read_sfnt_directory(file, 0, problem);
+  }
+  if (!dir) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
+  return dir;
+}
+
+// Reads one font file into a new face of `info`, sharing tables already in the pool.
+// Returns 0, or -1 after every problem has been reported.
+int load_ttf(ttc_info& info, const std::string& path) {
+  const loaded_file file = load_file(path);
+  if (file.status == load_status::failed) return -1;
+  if (file.status == load_status::read_short) {
+    std::fprintf(stderr, "%s: could not be read in full\n", path.c_str());
+    return -1;
+  }
+  const std::optional<sfnt_directory> dir = single_face_directory(path, file.data);
+  if (!dir) return -1;
+
+  const size_t face = ttc_create_face(info);
+  info.faces[face].version = dir->version;
+  info.faces[face].search_range = dir->search_range;
+  info.faces[face].entry_selector = dir->entry_selector;
+  info.faces[face].range_shift = dir->range_shift;
+  const std::span<const uint8_t> bytes(file.data);
+  for (const sfnt_record& record : dir->records) {
+    if (ttc_add_table_to_face(info, face, record.tag, bytes.subspan(record.offset, record.length)) <
+        0) {
+      std::fprintf(stderr, "%s: the collection would hold more than %zu distinct tables\n",
+                   path.c_str(), ttc_max_tables);
+      return -1;
+    }
+  }
+  return 0;
+}
+
+// Writes the collection to `path`, replacing it only when every write succeeded.
+int write_collection(ttc_info& info, const std::string& path) {
+  std::optional<output_file> out = open_output(path);
+  if (!out) {
+    std::perror("fopen");
+    return 2;
+  }
+  if (ttc_write_to_file(info, out->stream) < 0) {
+    discard_output(*out);
+    std::fputs("write failed.\n", stderr);
+    return 2;
+  }
+  switch (commit_output(*out)) {
+    case output_error::none:
+      return 0;
+    case output_error::create:
+      std::perror("fopen");
+      return 2;
+    case output_error::write:
+      std::fputs("write failed.\n", stderr);
+      return 2;
+  }
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fputs("usage: facepack ttcfile ttffile [ttffile ...]\n", stderr);
+    return 1;
+  }
+  ttc_info info = create_ttc_info(0x00010000);
+  // Every input is read and checked before the output is opened, so a bad input leaves
+  // any existing file of the output's name untouched.
+  for (int i = 2; i < argc; ++i) {
+    if (load_ttf(info, argv[i]) != 0) return 1;
+  }
+  return write_collection(info, argv[1]);
+}

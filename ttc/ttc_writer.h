@@ -1,0 +1,28 @@
+// Writing the collection model: the whole collection as one TrueType Collection file, or
+// one face as a single-face font file. Both recompute every checksum and lay the tables out
+// afresh; table bytes, sfnt versions and search fields are written as the model holds them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "ttc/ttc_model.h"
+
+// Sets every pool entry's checksum from its bytes.
+void ttc_calculate_checksums(ttc_info& info);
+
+// Places the pool entries back to back from `start`, in pool order, each padded to a
+// multiple of 4, and sets their offsets; returns the end of the last one. An end past
+// UINT32_MAX cannot be written (offsets are 32-bit), and the writers refuse it.
+uint64_t ttc_calculate_length_and_offsets(ttc_info& info, uint64_t start);
+
+// Writes the TTC file at the stream's position: header, offset array, each face's offset
+// table and directory, then every pool entry once in pool order. Returns the number of
+// bytes written, or -1 after reporting a failed write or a layout too large for 32-bit
+// offsets on standard error.
+int64_t ttc_write_to_file(ttc_info& info, std::FILE* stream);
+
+// Writes face `face` as a single-face font: offset table, directory, then its tables in
+// directory order (a table listed twice is written twice). Same result as above.
+int64_t ttc_write_face_to_file(ttc_info& info, size_t face, std::FILE* stream);
