@@ -82,7 +82,7 @@ std::vector<uint8_t> sample_cmap(const sample_font_options& options) {
 
 // "1.000" for fontRevision 0x00010000, as font tools print a Fixed revision.
 std::string revision_text(uint32_t revision) {
-  const uint32_t thousandths = ((revision & 0xFFFF) * 1000 + 0x8000) >> 16;
+  const uint32_t thousandths = std::min((((revision & 0xFFFF) * 1000) + 0x8000) >> 16, 999u);
   char text[16];
   std::snprintf(text, sizeof text, "%u.%03u", static_cast<unsigned>(revision >> 16),
                 static_cast<unsigned>(thousandths));
