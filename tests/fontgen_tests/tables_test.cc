@@ -128,16 +128,6 @@ TEST(FixedTables, FieldsAtTheirOffsets) {
   EXPECT_EQ(u32(post, 0), 0x00030000u);
   EXPECT_EQ(u32(post, 12), 2u);
 
-  EXPECT_EQ(build_hhea_table({}).size(), 36u);
-  EXPECT_EQ(u16(build_hhea_table({.number_of_h_metrics = 5}), 34), 5);
-  const std::vector<uint8_t> maxp = build_maxp_table(6, 12, 3);
-  ASSERT_EQ(maxp.size(), 32u);
-  EXPECT_EQ(u16(maxp, 4), 6);
-  EXPECT_EQ(u16(maxp, 6), 12);
-  EXPECT_EQ(u16(maxp, 8), 3);
-  const std::vector<uint8_t> os2 = build_os2_table({});
-  ASSERT_EQ(os2.size(), 96u);
-  EXPECT_EQ(u16(os2, 0), 4);
 }
 
 TEST(Outlines, GlyphsArePaddedAndLocaMatchesEitherFormat) {
