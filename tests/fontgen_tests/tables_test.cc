@@ -127,7 +127,6 @@ TEST(FixedTables, FieldsAtTheirOffsets) {
   ASSERT_EQ(post.size(), 32u);
   EXPECT_EQ(u32(post, 0), 0x00030000u);
   EXPECT_EQ(u32(post, 12), 2u);
-
 }
 
 TEST(Outlines, GlyphsArePaddedAndLocaMatchesEitherFormat) {
