@@ -52,22 +52,22 @@ std::vector<uint8_t> build_post_table(uint32_t is_fixed_pitch) {
   return out;
 }
 
-std::vector<uint8_t> build_hhea_table(const hhea_spec& spec) {
+std::vector<uint8_t> build_hhea_table(const hhea_fields& fields) {
   std::vector<uint8_t> out;
   put_u32(out, 0x00010000);
-  put_i16(out, spec.ascender);
-  put_i16(out, spec.descender);
-  put_i16(out, spec.line_gap);
-  put_u16(out, spec.advance_width_max);
-  put_i16(out, spec.min_left_side_bearing);
-  put_i16(out, spec.min_right_side_bearing);
-  put_i16(out, spec.x_max_extent);
+  put_i16(out, fields.ascender);
+  put_i16(out, fields.descender);
+  put_i16(out, fields.line_gap);
+  put_u16(out, fields.advance_width_max);
+  put_i16(out, fields.min_left_side_bearing);
+  put_i16(out, fields.min_right_side_bearing);
+  put_i16(out, fields.x_max_extent);
   put_i16(out, 1);  // caretSlopeRise
   put_i16(out, 0);  // caretSlopeRun
   put_i16(out, 0);  // caretOffset
   for (int i = 0; i < 4; ++i) put_i16(out, 0);
   put_i16(out, 0);  // metricDataFormat
-  put_u16(out, spec.number_of_h_metrics);
+  put_u16(out, fields.number_of_h_metrics);
   return out;
 }
 
@@ -85,11 +85,11 @@ std::vector<uint8_t> build_maxp_table(uint16_t num_glyphs, uint16_t max_points,
   return out;
 }
 
-std::vector<uint8_t> build_os2_table(const os2_spec& spec) {
+std::vector<uint8_t> build_os2_table(const os2_fields& fields) {
   std::vector<uint8_t> out;
   put_u16(out, 4);
-  put_i16(out, spec.avg_char_width);
-  put_u16(out, spec.weight_class);
+  put_i16(out, fields.avg_char_width);
+  put_u16(out, fields.weight_class);
   put_u16(out, 5);                                                        // usWidthClass: medium
   put_u16(out, 0);                                                        // fsType: installable
   for (int16_t v : {650, 600, 0, 75, 650, 600, 0, 350}) put_i16(out, v);  // sub/superscript
@@ -97,19 +97,19 @@ std::vector<uint8_t> build_os2_table(const os2_spec& spec) {
   put_i16(out, 250);                                                      // yStrikeoutPosition
   put_i16(out, 0);                                                        // sFamilyClass
   for (int i = 0; i < 10; ++i) put_u8(out, 0);                            // PANOSE: any
-  for (uint32_t r : spec.unicode_range) put_u32(out, r);
+  for (uint32_t r : fields.unicode_range) put_u32(out, r);
   put_tag(out, "NONE");
-  put_u16(out, spec.fs_selection);
-  put_u16(out, spec.first_char_index);
-  put_u16(out, spec.last_char_index);
-  put_i16(out, spec.typo_ascender);
-  put_i16(out, spec.typo_descender);
-  put_i16(out, spec.typo_line_gap);
-  put_u16(out, spec.win_ascent);
-  put_u16(out, spec.win_descent);
-  for (uint32_t r : spec.code_page_range) put_u32(out, r);
-  put_i16(out, spec.x_height);
-  put_i16(out, spec.cap_height);
+  put_u16(out, fields.fs_selection);
+  put_u16(out, fields.first_char_index);
+  put_u16(out, fields.last_char_index);
+  put_i16(out, fields.typo_ascender);
+  put_i16(out, fields.typo_descender);
+  put_i16(out, fields.typo_line_gap);
+  put_u16(out, fields.win_ascent);
+  put_u16(out, fields.win_descent);
+  for (uint32_t r : fields.code_page_range) put_u32(out, r);
+  put_i16(out, fields.x_height);
+  put_i16(out, fields.cap_height);
   put_u16(out, 0);     // usDefaultChar
   put_u16(out, 0x20);  // usBreakChar
   put_u16(out, 1);     // usMaxContext

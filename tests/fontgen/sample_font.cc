@@ -113,8 +113,8 @@ struct outline_tables {
   glyph_box box;
 };
 
-hhea_spec sample_hhea(const std::vector<sample_glyph_data>& glyphs) {
-  hhea_spec hhea;
+hhea_fields sample_hhea(const std::vector<sample_glyph_data>& glyphs) {
+  hhea_fields hhea;
   hhea.number_of_h_metrics = static_cast<uint16_t>(glyphs.size());
   hhea.min_left_side_bearing = hhea.min_right_side_bearing = 0x7FFF;
   for (const sample_glyph_data& g : glyphs) {
@@ -141,7 +141,7 @@ std::vector<uint8_t> sample_maxp(const std::vector<sample_glyph_data>& glyphs) {
 }
 
 std::vector<uint8_t> sample_os2(const std::vector<sample_glyph_data>& glyphs) {
-  os2_spec os2;
+  os2_fields os2;
   uint32_t total = 0;
   for (const sample_glyph_data& g : glyphs) total += g.advance;
   os2.avg_char_width = static_cast<int16_t>(total / glyphs.size());

@@ -115,7 +115,7 @@ std::vector<uint8_t> build_head_table(uint16_t flags, int16_t index_to_loc_forma
 // isFixedPitch, memory fields 0.
 std::vector<uint8_t> build_post_table(uint32_t is_fixed_pitch);
 
-struct hhea_spec {
+struct hhea_fields {
   int16_t ascender = 880;
   int16_t descender = -120;
   int16_t line_gap = 0;
@@ -127,13 +127,13 @@ struct hhea_spec {
 };
 
 // 36 bytes: version 1.0, caret vertical, metricDataFormat 0.
-std::vector<uint8_t> build_hhea_table(const hhea_spec& spec);
+std::vector<uint8_t> build_hhea_table(const hhea_fields& fields);
 
 // 32 bytes, version 1.0: the counts given, maxZones 2, no instructions or components.
 std::vector<uint8_t> build_maxp_table(uint16_t num_glyphs, uint16_t max_points,
                                       uint16_t max_contours);
 
-struct os2_spec {
+struct os2_fields {
   int16_t avg_char_width = 500;
   uint16_t weight_class = 400;
   uint16_t fs_selection = 0x0040;  // REGULAR
@@ -152,4 +152,4 @@ struct os2_spec {
 
 // 96 bytes, version 4: the fields above, the rest fixed sane values (width class 5,
 // fsType 0, vendor "NONE", PANOSE all 0, default char 0, break char 0x20, context 1).
-std::vector<uint8_t> build_os2_table(const os2_spec& spec);
+std::vector<uint8_t> build_os2_table(const os2_fields& fields);
