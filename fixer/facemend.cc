@@ -97,7 +97,7 @@ int run(const facemend_args& args) {
 int main(int argc, char** argv) {
   const std::optional<facemend_args> args = parse_args(argc, argv);
   if (!args) {
-    std::printf("usage: %s from to\n", argv[0]);
+    std::printf("usage: %s from to\n", argc > 0 ? argv[0] : "facemend");
     return 1;
   }
   return run(*args);
