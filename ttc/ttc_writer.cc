@@ -57,6 +57,25 @@ std::vector<uint8_t> collection_header(ttc_info& info, uint64_t size) {
   return header;
 }
 
+// Lays the face's tables out after its directory, in directory order, and returns the end.
+// A table listed twice is placed twice; both records then name the later place. Only the
+// face's own checksums are computed (once the layout is known to fit): splitting a
+// collection then sums each table once per face that lists it, not the whole pool per face.
+uint64_t place_face_tables(ttc_info& info, const ttc_face& face) {
+  uint64_t end = directory_size(face);
+  for (const int32_t index : face.table_indices) {
+    ttc_table& table = info.tables[static_cast<size_t>(index)];
+    table.offset = static_cast<uint32_t>(end);
+    end += table.data.size();
+  }
+  if (end > UINT32_MAX) return end;
+  for (const int32_t index : face.table_indices) {
+    ttc_table& table = info.tables[static_cast<size_t>(index)];
+    table.checksum = CalcTableChecksum(table.data);
+  }
+  return end;
+}
+
 }  // namespace
 
 void ttc_calculate_checksums(ttc_info& info) {
@@ -72,11 +91,11 @@ uint64_t ttc_calculate_length_and_offsets(ttc_info& info, uint64_t start) {
 }
 
 int64_t ttc_write_to_file(ttc_info& info, std::FILE* stream) {
-  ttc_calculate_checksums(info);
   uint64_t header_size = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
   for (const ttc_face& face : info.faces) header_size += directory_size(face);
   const uint64_t end = ttc_calculate_length_and_offsets(info, header_size);
   if (!fits_offsets(end)) return -1;
+  ttc_calculate_checksums(info);
 
   if (!write_output_bytes(stream, collection_header(info, header_size))) return -1;
   for (const ttc_table& table : info.tables) {
@@ -86,15 +105,8 @@ int64_t ttc_write_to_file(ttc_info& info, std::FILE* stream) {
 }
 
 int64_t ttc_write_face_to_file(ttc_info& info, size_t face_index, std::FILE* stream) {
-  ttc_calculate_checksums(info);
   const ttc_face& face = info.faces[face_index];
-  // A table listed twice is placed twice; both records then name the later place.
-  uint64_t end = directory_size(face);
-  for (const int32_t index : face.table_indices) {
-    ttc_table& table = info.tables[static_cast<size_t>(index)];
-    table.offset = static_cast<uint32_t>(end);
-    end += table.data.size();
-  }
+  const uint64_t end = place_face_tables(info, face);
   if (!fits_offsets(end)) return -1;
 
   std::vector<uint8_t> header(directory_size(face));

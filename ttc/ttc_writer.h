@@ -1,6 +1,7 @@
 // Writing the collection model: the whole collection as one TrueType Collection file, or
-// one face as a single-face font file. Both recompute every checksum and lay the tables out
-// afresh; table bytes, sfnt versions and search fields are written as the model holds them.
+// one face as a single-face font file. Both recompute the checksums of the tables they write
+// and lay the tables out afresh; table bytes, sfnt versions and search fields are written as
+// the model holds them.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,116 @@
+#include <filesystem>
+
+#include "fontgen/sample_font.h"
+#include "tool_test.h"
+
+namespace {
+
+const char kUsage[] = "usage: facepack ttcfile ttffile [ttffile ...]\n";
+
+// More than 16 tables, with fields no table count would give.
+std::vector<font_table> many_tables() {
+  std::vector<font_table> tables;
+  for (uint8_t i = 0; i < 20; ++i) {
+    tables.push_back({std::string("t") + char('a' + i) + "xx", std::vector<uint8_t>(i, i)});
+  }
+  return tables;
+}
+const face_header kOddHeader{0x74727565, false, 1, 2, 3};
+
+using Facepack = ToolTest;
+
+}  // namespace
+
+TEST_F(Facepack, UsageNeedsAnOutputAndAnInput) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, std::vector<std::string>{"out.ttc"}}) {
+    const tool_run run = pack(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, kUsage);
+  }
+  EXPECT_TRUE(list_dir(dir_).empty());
+}
+
+TEST_F(Facepack, JoinsFontsStoringIdenticalTablesOnce) {
+  const auto gothic = sample_font_tables(legacy_japanese_options(legacy_face::gothic));
+  const auto mincho = sample_font_tables(legacy_japanese_options(legacy_face::mincho));
+  put("gothic.ttf", build_sfnt(gothic));
+  put("mincho.ttf", build_sfnt(mincho));
+
+  tool_run run = pack({"both.ttc", "gothic.ttf", "mincho.ttf"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out + run.err, "");
+  EXPECT_EQ(get("both.ttc"), legacy_sample_collection());  // shares all but name and head
+
+  // The output may be among the inputs: it is read before it is replaced.
+  run = pack({"gothic.ttf", "gothic.ttf", "gothic.ttf", "mincho.ttf"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(get("gothic.ttf"), build_ttc({gothic, gothic, mincho}));
+
+  put("many.ttf", build_sfnt(many_tables(), kOddHeader));
+  run = pack({"many.ttc", "many.ttf"});
+  EXPECT_EQ(run.status, 0);
+  const std::vector<face_view> faces = faces_of(get("many.ttc"));
+  ASSERT_EQ(faces.size(), 1u);
+  EXPECT_TRUE(same_fields_and_tables(faces[0], faces_of(get("many.ttf"))[0]));
+  EXPECT_EQ(faces[0].version, 0x74727565u);
+  EXPECT_EQ(faces[0].range_shift, 3);
+}
+
+TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
+  const std::vector<uint8_t> font = sample_font();
+  const std::vector<uint8_t> text = {'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd'};
+  put("good.ttf", font);
+  put("all.ttc", build_ttc({sample_font_tables()}));
+  const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
+      {{}, "bad: empty file\n"},
+      {build_ttc({sample_font_tables()}),
+       "bad: not a single-face font (it is a collection; facesplit splits it)\n"},
+      {{0, 1, 0, 0, 0, 10, 0}, "bad: offset table runs past the end of the file\n"},
+      {std::vector<uint8_t>(font.begin(), font.begin() + 100),
+       "bad: table directory runs past the end of the file\n"},
+      {std::vector<uint8_t>(font.begin(), font.end() - 8),
+       "bad: table 'post' runs past the end of the file\n"},
+      {text, "bad: table directory runs past the end of the file\n"},
+  };
+  for (const auto& [bytes, message] : cases) {
+    put("bad", bytes);
+    const tool_run run = pack({"all.ttc", "good.ttf", "bad"});
+    EXPECT_EQ(run.status, 1) << message;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, message);
+  }
+  const tool_run missing = pack({"all.ttc", "good.ttf", "missing.ttf"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "fopen: No such file or directory\n");
+  const tool_run itself = pack({"all.ttc", "all.ttc", "good.ttf"});
+  EXPECT_EQ(itself.status, 1);
+  EXPECT_EQ(itself.err,
+            "all.ttc: not a single-face font (it is a collection; facesplit splits it)\n");
+
+  EXPECT_EQ(get("all.ttc"), build_ttc({sample_font_tables()}));
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"all.ttc", "bad", "good.ttf"}));
+}
+
+TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
+  put("a.ttf", build_sfnt({{"glyf", std::vector<uint8_t>(100000, 7)}}));
+  std::filesystem::create_directory(path("folder.ttc"));
+  tool_run run = pack({"folder.ttc", "a.ttf"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "fopen: Is a directory\n");
+  run = pack({"nowhere/out.ttc", "a.ttf"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "fopen: No such file or directory\n");
+
+  put("out.ttc", {1, 2, 3});
+  {
+    const file_size_limit limit(65536);
+    run = pack({"out.ttc", "a.ttf"});
+  }
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "fwrite: File too large\nwrite failed.\n");
+  EXPECT_EQ(get("out.ttc"), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"a.ttf", "folder.ttc", "out.ttc"}));
+}

@@ -1,0 +1,127 @@
+#include <filesystem>
+
+#include "fontgen/sample_font.h"
+#include "tool_test.h"
+
+namespace {
+
+using Facesplit = ToolTest;
+
+// Three faces sharing "name"; face 1 has a table of `big_size` bytes.
+std::vector<std::vector<font_table>> three_faces(size_t big_size = 6) {
+  const font_table name{"name", {1, 2, 3, 4, 5}};
+  return {{{"head", {1}}, name},
+          {name, {"glyf", std::vector<uint8_t>(big_size, 2)}, {"head", {2}}},
+          {{"head", {3}}, name}};
+}
+
+}  // namespace
+
+TEST_F(Facesplit, WithoutArgumentEndsSilently) {
+  const tool_run run = split({});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out + run.err, "");
+}
+
+TEST_F(Facesplit, WritesEachFaceToItsOwnFile) {
+  const auto faces = three_faces();
+  put("in.ttc", build_ttc(faces));
+  put("face_01.ttf", {9, 9});  // replaced
+  const tool_run run = split({"in.ttc", "ignored"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "3 faces\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(list_dir(dir_),
+            (std::vector<std::string>{"face_00.ttf", "face_01.ttf", "face_02.ttf", "in.ttc"}));
+  for (size_t i = 0; i < faces.size(); ++i) {
+    EXPECT_EQ(get("face_0" + std::to_string(i) + ".ttf"), build_sfnt(faces[i])) << i;
+  }
+
+  put("none.ttc", build_ttc({}));
+  const tool_run none = split({"none.ttc"});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, "0 faces\n");
+  EXPECT_EQ(list_dir(dir_).size(), 5u);
+}
+
+TEST_F(Facesplit, SplitOfPackGivesBackTheFonts) {
+  std::vector<font_table> many;
+  for (uint8_t i = 0; i < 20; ++i) {
+    many.push_back({std::string("t") + char('a' + i) + "xx", std::vector<uint8_t>(i, i)});
+  }
+  const std::vector<std::vector<uint8_t>> fonts = {
+      sample_font(legacy_japanese_options(legacy_face::gothic)),
+      build_sfnt(many, face_header{0x74727565, false, 1, 2, 3}),
+      sample_font(legacy_japanese_options(legacy_face::mincho))};
+  for (size_t i = 0; i < fonts.size(); ++i) put("in" + std::to_string(i), fonts[i]);
+  ASSERT_EQ(pack({"all.ttc", "in0", "in1", "in2"}).status, 0);
+  const tool_run run = split({"all.ttc"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "3 faces\n");
+  for (size_t i = 0; i < fonts.size(); ++i) {
+    EXPECT_EQ(get("face_0" + std::to_string(i) + ".ttf"), fonts[i]) << i;
+  }
+}
+
+TEST_F(Facesplit, RefusesBadCollectionsWritingNothing) {
+  const std::vector<uint8_t> good = build_ttc(three_faces());
+  std::vector<uint8_t> huge = {'t', 't', 'c', 'f', 0, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+  huge.resize(64, 0);
+  std::vector<uint8_t> face_past_end = good;
+  face_past_end[12] = 0x7F;
+  std::vector<uint8_t> huge_directory = good;
+  huge_directory[128 + 4] = 0xFF;  // numTables of face 2, after 12 + 4 * 3 + 44 + 60 bytes
+  const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
+      {sample_font(), "Not a TTC data.\n"},
+      {{}, "Not a TTC data.\n"},
+      {{'t', 't', 'c', 'f', 0, 1}, "TTC header runs past the end of the file.\n"},
+      {huge, "TTC offset array runs past the end of the file.\n"},
+      {face_past_end, "Face 0: offset table runs past the end of the file.\n"},
+      {huge_directory, "Face 2: table directory runs past the end of the file.\n"},
+      {std::vector<uint8_t>(good.begin(), good.end() - 4),
+       "Face 2: table 'head' runs past the end of the file.\n"},
+      {{'G', 'I', 'F', '8', '9', 'a', 1, 2, 3}, "Not a TTC data.\n"},
+  };
+  put("face_00.ttf", {1, 2, 3});
+  for (const auto& [bytes, message] : cases) {
+    put("in.ttc", bytes);
+    const tool_run run = split({"in.ttc"});
+    EXPECT_EQ(run.status, 1) << message;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, message + "parse failed...\n");
+  }
+  const tool_run missing = split({"missing.ttc"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"face_00.ttf", "in.ttc"}));
+  EXPECT_EQ(get("face_00.ttf"), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST_F(Facesplit, FileThatCannotBeCreatedStopsTheRun) {
+  put("in.ttc", build_ttc(three_faces()));
+  std::filesystem::create_directory(path("face_01.ttf"));
+  const tool_run run = split({"in.ttc"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "3 faces\n");
+  EXPECT_EQ(run.err, "face_01.ttf: Is a directory\n");
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"face_00.ttf", "face_01.ttf", "in.ttc"}));
+  EXPECT_EQ(get("face_00.ttf"), build_sfnt(three_faces()[0]));
+}
+
+TEST_F(Facesplit, FailedWriteIsReportedAndTheRunGoesOn) {
+  const auto faces = three_faces(100000);
+  put("in.ttc", build_ttc(faces));
+  put("face_01.ttf", {1, 2, 3});
+  tool_run run;
+  {
+    const file_size_limit limit(65536);
+    run = split({"in.ttc"});
+  }
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "3 faces\n");
+  EXPECT_EQ(run.err, "fwrite: File too large\n");
+  EXPECT_EQ(get("face_00.ttf"), build_sfnt(faces[0]));
+  EXPECT_EQ(get("face_01.ttf"), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(get("face_02.ttf"), build_sfnt(faces[2]));
+  EXPECT_EQ(list_dir(dir_).size(), 4u);
+}

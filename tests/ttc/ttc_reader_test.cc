@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fontgen/font_builder.h"
+#include "ttc/ttc_reader.h"
+
+namespace {
+
+struct raw_record {
+  std::string tag;
+  uint32_t offset = 0;  // from the start of the data block
+  uint32_t length = 0;
+};
+
+// A collection whose faces list the given records, followed by `data`. Every face has
+// version 1.0 and the search fields 32, 1, 16 whatever its size, and every stored
+// checksum is 0xDEADBEEF.
+std::vector<uint8_t> raw_collection(const std::vector<std::vector<raw_record>>& faces,
+                                    const std::vector<uint8_t>& data) {
+  uint32_t header = static_cast<uint32_t>(12 + 4 * faces.size());
+  std::vector<uint8_t> out;
+  put_tag(out, "ttcf");
+  put_u32(out, 0x00010000);
+  put_u32(out, static_cast<uint32_t>(faces.size()));
+  for (const auto& face : faces) {
+    put_u32(out, header);
+    header += static_cast<uint32_t>(12 + 16 * face.size());
+  }
+  for (const auto& face : faces) {
+    put_u32(out, 0x00010000);
+    put_u16(out, static_cast<uint16_t>(face.size()));
+    put_u16(out, 32);
+    put_u16(out, 1);
+    put_u16(out, 16);
+    for (const raw_record& r : face) {
+      put_tag(out, r.tag);
+      put_u32(out, 0xDEADBEEF);
+      put_u32(out, header + r.offset);
+      put_u32(out, r.length);
+    }
+  }
+  put_bytes(out, data);
+  return out;
+}
+
+// The reader's result and what it printed.
+std::optional<ttc_info> parse(const std::vector<uint8_t>& file, std::string& err) {
+  testing::internal::CaptureStderr();
+  std::optional<ttc_info> info = ttc_parse_binary(file);
+  err = testing::internal::GetCapturedStderr();
+  return info;
+}
+
+std::vector<uint8_t> data_of(const ttc_table& t) {
+  return std::vector<uint8_t>(t.data.begin(), t.data.begin() + t.length);
+}
+
+}  // namespace
+
+TEST(TtcReader, RefusesWhatIsNotAWholeCollection) {
+  const std::vector<uint8_t> one_face = raw_collection({{{"glyf", 0, 4}}}, {1, 2, 3, 4});
+  std::vector<uint8_t> face_past_end = one_face;
+  face_past_end[15] = 0xF0;
+  std::vector<uint8_t> huge_directory = raw_collection({{}, {{"glyf", 0, 4}}}, {1, 2, 3, 4});
+  huge_directory[12 + 8 + 12 + 4] = 0xFF;  // numTables of face 1
+  huge_directory[12 + 8 + 12 + 5] = 0xFF;
+  std::vector<uint8_t> wrapping_extent = raw_collection({{{"glyf", 0xFFFFFFF0, 0x20}}}, {});
+  const std::vector<uint8_t> one_byte_short = raw_collection({{{"\1abc", 0, 5}}}, {1, 2, 3, 4});
+  const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
+      {build_sfnt({{"glyf", {1, 2, 3, 4}}}), "Not a TTC data.\n"},
+      {{}, "Not a TTC data.\n"},
+      {{'t', 't', 'c'}, "Not a TTC data.\n"},
+      {{'t', 't', 'c', 'f', 0, 1, 0, 0}, "TTC header runs past the end of the file.\n"},
+      {{'t', 't', 'c', 'f', 0, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
+       "TTC offset array runs past the end of the file.\n"},
+      {{'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 2, 0, 0, 0, 20},
+       "TTC offset array runs past the end of the file.\n"},
+      {face_past_end, "Face 0: offset table runs past the end of the file.\n"},
+      {huge_directory, "Face 1: table directory runs past the end of the file.\n"},
+      {wrapping_extent, "Face 0: table 'glyf' runs past the end of the file.\n"},
+      {one_byte_short, "Face 0: table '?abc' runs past the end of the file.\n"},
+  };
+  for (const auto& [file, message] : cases) {
+    std::string err;
+    EXPECT_FALSE(parse(file, err).has_value()) << message;
+    EXPECT_EQ(err, message);
+  }
+}
+
+TEST(TtcReader, SharesRecordsOfEqualTagAndOffsetOnly) {
+  const std::vector<uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9};
+  const std::vector<uint8_t> file =
+      raw_collection({{{"glyf", 0, 8}, {"loca", 0, 8}, {"head", 16, 3}},
+                      {{"glyf", 0, 4}, {"glyf", 8, 8}, {"head", 16, 3}}},
+                     data);
+  std::string err;
+  const std::optional<ttc_info> info = parse(file, err);
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(info->version, 0x00010000u);
+  ASSERT_EQ(info->faces.size(), 2u);
+  EXPECT_EQ(info->faces[0].table_indices, (std::vector<int32_t>{0, 1, 2}));
+  EXPECT_EQ(info->faces[1].table_indices, (std::vector<int32_t>{0, 3, 2}));
+  EXPECT_EQ(info->faces[0].offset, 20u);
+  EXPECT_EQ(info->faces[1].offset, 20u + 12 + 48);
+  EXPECT_EQ(info->faces[1].version, 0x00010000u);
+  EXPECT_EQ(info->faces[1].search_range, 32);
+  EXPECT_EQ(info->faces[1].entry_selector, 1);
+  EXPECT_EQ(info->faces[1].range_shift, 16);
+
+  const uint32_t data_at = 20 + 2 * (12 + 48);
+  const std::vector<std::tuple<std::string, uint32_t, uint32_t>> expected = {
+      {"glyf", data_at, 8},
+      {"loca", data_at, 8},
+      {"head", data_at + 16, 3},
+      {"glyf", data_at + 8, 8}};
+  ASSERT_EQ(info->tables.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const auto& [tag, offset, length] = expected[i];
+    const ttc_table& t = info->tables[i];
+    EXPECT_EQ(t.tag, make_tag(tag)) << i;
+    EXPECT_EQ(t.offset, offset) << i;
+    EXPECT_EQ(t.length, length) << i;
+    EXPECT_EQ(t.checksum, 0u) << i;  // stored checksums are not taken
+    EXPECT_EQ(data_of(t), std::vector<uint8_t>(data.begin() + (offset - data_at),
+                                               data.begin() + (offset - data_at) + length));
+  }
+  EXPECT_EQ(info->tables[2].data, (std::vector<uint8_t>{9, 9, 9, 0}));
+}
+
+TEST(TtcReader, ReadsAnyVersionAndEveryFace) {
+  std::vector<std::vector<font_table>> faces;
+  for (uint8_t f = 0; f < 6; ++f) faces.push_back({{"head", {f, 1, 2}}, {"name", {7, 7}}});
+  std::string err;
+  const std::optional<ttc_info> info = parse(build_ttc(faces, 0x00020000), err);
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->version, 0x00020000u);
+  ASSERT_EQ(info->faces.size(), 6u);
+  EXPECT_EQ(info->tables.size(), 7u);
+  for (size_t f = 0; f < 6; ++f) {
+    const ttc_face& face = info->faces[f];
+    ASSERT_EQ(face.table_indices.size(), 2u);
+    EXPECT_EQ(data_of(info->tables[face.table_indices[0]]), faces[f][0].bytes);
+    EXPECT_EQ(face.table_indices[1], 1);
+  }
+
+  const std::optional<ttc_info> empty = parse(build_ttc({}), err);
+  ASSERT_TRUE(empty.has_value());
+  EXPECT_TRUE(empty->faces.empty());
+  EXPECT_TRUE(empty->tables.empty());
+}

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fontgen/font_builder.h"
+#include "ttc/ttc_writer.h"
+
+namespace {
+
+struct written {
+  int64_t result = 0;
+  std::vector<uint8_t> bytes;
+};
+
+template <typename Write>
+written write_to_memory(Write write) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* stream = open_memstream(&buffer, &size);
+  written w;
+  w.result = write(stream);
+  std::fclose(stream);
+  w.bytes.assign(buffer, buffer + size);
+  std::free(buffer);
+  return w;
+}
+
+void put_record(std::vector<uint8_t>& out, const char* tag, uint32_t checksum, uint32_t offset,
+                uint32_t length) {
+  put_tag(out, tag);
+  put_u32(out, checksum);
+  put_u32(out, offset);
+  put_u32(out, length);
+}
+
+void put_offset_table(std::vector<uint8_t>& out, uint32_t version, uint16_t num_tables,
+                      uint16_t range, uint16_t selector, uint16_t shift) {
+  put_u32(out, version);
+  put_u16(out, num_tables);
+  put_u16(out, range);
+  put_u16(out, selector);
+  put_u16(out, shift);
+}
+
+constexpr uint32_t kSumA = 0x01020304 + 0x05060000;  // the padding counts as zeros
+constexpr uint32_t kSumC = 0x00000001;               // FFFFFFFF + 00000002 wraps
+constexpr uint32_t kSumD = 0xAABBCC00;
+
+// Face 0: aaaa (6 bytes), bbbb (empty), cccc; face 1: aaaa again, dddd (3 bytes), with
+// search fields that do not fit its size; face 2: cccc, aaaa, cccc.
+ttc_info sample_collection() {
+  ttc_info info = create_ttc_info(0x00010000);
+  const std::vector<uint8_t> a = {1, 2, 3, 4, 5, 6}, c = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 2},
+                             d = {0xAA, 0xBB, 0xCC};
+  const size_t f0 = ttc_create_face(info), f1 = ttc_create_face(info), f2 = ttc_create_face(info);
+  ttc_add_table_to_face(info, f0, make_tag("aaaa"), a);
+  ttc_add_table_to_face(info, f0, make_tag("bbbb"), {});
+  ttc_add_table_to_face(info, f0, make_tag("cccc"), c);
+  info.faces[f1].version = 0x74727565;  // 'true'
+  info.faces[f1].search_range = 1;
+  info.faces[f1].entry_selector = 2;
+  info.faces[f1].range_shift = 3;
+  ttc_add_table_to_face(info, f1, make_tag("aaaa"), a);
+  ttc_add_table_to_face(info, f1, make_tag("dddd"), d);
+  ttc_add_table_to_face(info, f2, make_tag("cccc"), c);
+  ttc_add_table_to_face(info, f2, make_tag("aaaa"), a);
+  ttc_add_table_to_face(info, f2, make_tag("cccc"), c);
+  return info;
+}
+
+}  // namespace
+
+TEST(TtcWriter, CollectionLayout) {
+  ttc_info info = sample_collection();
+  const written w = write_to_memory([&](std::FILE* s) { return ttc_write_to_file(info, s); });
+
+  std::vector<uint8_t> expected;
+  put_tag(expected, "ttcf");
+  put_u32(expected, 0x00010000);
+  put_u32(expected, 3);
+  put_u32(expected, 24);                // 12 + 4 * 3
+  put_u32(expected, 24 + 60);           // after face 0's 3 records
+  put_u32(expected, 24 + 60 + 44);      // after face 1's 2 records
+  const uint32_t data = 128 + 12 + 48;  // H = 188
+  put_offset_table(expected, 0x00010000, 3, 256, 4, 0);
+  put_record(expected, "aaaa", kSumA, data, 6);
+  put_record(expected, "bbbb", 0, data + 8, 0);
+  put_record(expected, "cccc", kSumC, data + 8, 8);
+  put_offset_table(expected, 0x74727565, 2, 1, 2, 3);
+  put_record(expected, "aaaa", kSumA, data, 6);
+  put_record(expected, "dddd", kSumD, data + 16, 3);
+  put_offset_table(expected, 0x00010000, 3, 256, 4, 0);
+  put_record(expected, "cccc", kSumC, data + 8, 8);
+  put_record(expected, "aaaa", kSumA, data, 6);
+  put_record(expected, "cccc", kSumC, data + 8, 8);
+  put_bytes(expected, {1, 2, 3, 4, 5, 6, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 2});
+  put_bytes(expected, {0xAA, 0xBB, 0xCC, 0});
+  ASSERT_EQ(expected.size(), data + 20);
+
+  EXPECT_EQ(w.bytes, expected);
+  EXPECT_EQ(w.result, int64_t(expected.size()));
+  EXPECT_EQ(info.faces[2].offset, 128u);
+
+  ttc_info none = create_ttc_info(0x00020000);
+  const written empty = write_to_memory([&](std::FILE* s) { return ttc_write_to_file(none, s); });
+  EXPECT_EQ(empty.bytes, (std::vector<uint8_t>{'t', 't', 'c', 'f', 0, 2, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(TtcWriter, FaceLayoutInDirectoryOrder) {
+  ttc_info info = sample_collection();
+  const auto face = [&](size_t f) {
+    return write_to_memory([&](std::FILE* s) { return ttc_write_face_to_file(info, f, s); });
+  };
+  const written face1 = face(1);
+  std::vector<uint8_t> expected;
+  put_offset_table(expected, 0x74727565, 2, 1, 2, 3);
+  put_record(expected, "aaaa", kSumA, 44, 6);
+  put_record(expected, "dddd", kSumD, 52, 3);
+  put_bytes(expected, {1, 2, 3, 4, 5, 6, 0, 0, 0xAA, 0xBB, 0xCC, 0});
+  EXPECT_EQ(face1.bytes, expected);
+  EXPECT_EQ(face1.result, 56);
+
+  // A table listed twice is written at both places; both records name the later one.
+  const written face2 = face(2);
+  expected.clear();
+  put_offset_table(expected, 0x00010000, 3, 256, 4, 0);
+  put_record(expected, "cccc", kSumC, 76, 8);
+  put_record(expected, "aaaa", kSumA, 68, 6);
+  put_record(expected, "cccc", kSumC, 76, 8);
+  for (int copy = 0; copy < 2; ++copy) {
+    put_bytes(expected, {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 2});
+    if (copy == 0) put_bytes(expected, {1, 2, 3, 4, 5, 6, 0, 0});
+  }
+  EXPECT_EQ(face2.bytes, expected);
+
+  // Each write stands alone: earlier writes change nothing in later ones.
+  EXPECT_EQ(face(1).bytes, face1.bytes);
+  ttc_info fresh = sample_collection();
+  EXPECT_EQ(write_to_memory([&](std::FILE* s) { return ttc_write_to_file(info, s); }).bytes,
+            write_to_memory([&](std::FILE* s) { return ttc_write_to_file(fresh, s); }).bytes);
+}
+
+TEST(TtcWriter, RefusesOffsetsPastFourGigabytesAndReportsShortWrites) {
+  ttc_info info = create_ttc_info(0x00010000);
+  const size_t face = ttc_create_face(info);
+  const std::vector<uint8_t> block(65536, 1);
+  ttc_add_table_to_face(info, face, make_tag("glyf"), block);
+  info.faces[face].table_indices.assign(ttc_max_tables, 0);
+  testing::internal::CaptureStderr();
+  const written big =
+      write_to_memory([&](std::FILE* s) { return ttc_write_face_to_file(info, face, s); });
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Output too large: its offsets would pass 4 GiB.\n");
+  EXPECT_EQ(big.result, -1);
+  EXPECT_TRUE(big.bytes.empty());
+
+  std::FILE* full = std::fopen("/dev/full", "wb");
+  if (full == nullptr) GTEST_SKIP() << "/dev/full is not available";
+  std::setvbuf(full, nullptr, _IONBF, 0);
+  ttc_info small = sample_collection();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ttc_write_to_file(small, full), -1);
+  EXPECT_EQ(ttc_write_face_to_file(small, 0, full), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "fwrite: No space left on device\nfwrite: No space left on device\n");
+  std::fclose(full);
+}
