@@ -5,40 +5,13 @@
 #include "fontio/byte_reader.h"
 #include "fontio/checksum.h"
 #include "fontio/output_file.h"
+#include "fontio/sfnt_directory.h"
 
 namespace {
 
 constexpr size_t kOffsetTableSize = 12;
 constexpr size_t kDirectoryRecordSize = 16;
 constexpr uint32_t kCollectionTag = 0x74746366;  // "ttcf"
-
-// The tag as text for a message, with bytes that would not print shown as '?'.
-std::string printable_tag(const sfnt_tag& tag) {
-  std::string text;
-  for (uint8_t c : tag) text += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-  return text;
-}
-
-// Reads directory record `index`, whose 16 bytes are known to be in `file`, and checks
-// that its table lies in the file.
-bool parse_directory_record(std::span<const uint8_t> file, size_t index, sfnt_table& table,
-                            std::string& error) {
-  byte_reader r{file, kOffsetTableSize + kDirectoryRecordSize * index};
-  uint32_t length = 0;
-  if (!read_tag(r, table.tag) || !read_u32(r, table.checksum) || !read_u32(r, table.offset) ||
-      !read_u32(r, length)) {
-    error = "Broken font file: the table directory reaches past the end of the file.\n";
-    return false;
-  }
-  const std::optional<std::span<const uint8_t>> bytes = checked_extent(file, table.offset, length);
-  if (!bytes) {
-    error = "Broken font file: table `" + printable_tag(table.tag) +
-            "' reaches past the end of the file.\n";
-    return false;
-  }
-  table.source = *bytes;
-  return true;
-}
 
 uint64_t padded(uint64_t length) {
   return (length + 3) & ~uint64_t{3};
@@ -98,28 +71,28 @@ void set_sfnt_table_bytes(sfnt_table& table, std::vector<uint8_t> bytes) {
 
 std::optional<sfnt_face_info> parse_sfnt_face_info(std::span<const uint8_t> file,
                                                    std::string& error) {
-  sfnt_face_info face;
-  byte_reader r{file};
-  uint16_t num_tables = 0;
-  const bool whole = read_u32(r, face.version);
-  if (whole && face.version == kCollectionTag) {
+  if (u32_at(file, 0) == kCollectionTag) {
     error =
         "This is a font collection (ttcf), not a single font: split it into its faces with "
         "facesplit first.\n";
     return std::nullopt;
   }
-  if (!whole || !read_u16(r, num_tables) || !read_u16(r, face.search_range) ||
-      !read_u16(r, face.entry_selector) || !read_u16(r, face.range_shift)) {
+  if (file.size() < kOffsetTableSize) {
     error = "Not a font file: it is too short to hold an offset table.\n";
     return std::nullopt;
   }
-  if (!extent_fits(file.size(), kOffsetTableSize, uint64_t{kDirectoryRecordSize} * num_tables)) {
-    error = "Broken font file: the table directory reaches past the end of the file.\n";
+  std::string problem;
+  const std::optional<sfnt_directory> dir = read_sfnt_directory(file, 0, problem);
+  if (!dir) {
+    error = "Broken font file: " + problem + ".\n";
     return std::nullopt;
   }
-  face.tables.resize(num_tables);
-  for (size_t i = 0; i < num_tables; ++i)
-    if (!parse_directory_record(file, i, face.tables[i], error)) return std::nullopt;
+  sfnt_face_info face{dir->version, dir->search_range, dir->entry_selector, dir->range_shift, {}};
+  for (const sfnt_record& record : dir->records) {
+    sfnt_table table{record.tag, record.checksum, record.offset, {}, {}};
+    table.source = file.subspan(record.offset, record.length);  // checked by the directory reader
+    face.tables.push_back(std::move(table));
+  }
   return face;
 }
 

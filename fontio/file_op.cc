@@ -1,5 +1,8 @@
 #include "fontio/file_op.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <new>
 
 namespace {
@@ -28,6 +31,15 @@ bool read_whole(std::FILE* file, std::vector<uint8_t>& data) {
   return true;
 }
 
+// A folder opens for reading on some systems but has no bytes to give; it is refused as
+// the open failure it is (errno EISDIR).
+bool is_folder(std::FILE* file) {
+  struct stat st {};
+  if (::fstat(::fileno(file), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  errno = EISDIR;
+  return true;
+}
+
 }  // namespace
 
 int64_t get_file_size(std::FILE* file) {
@@ -50,8 +62,9 @@ int64_t get_file_size(std::FILE* file) {
 loaded_file load_file(const std::string& path) {
   loaded_file result;
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+  if (file == nullptr || is_folder(file)) {
     std::perror("fopen");
+    if (file != nullptr) std::fclose(file);
     return result;
   }
   const int64_t size = get_file_size(file);

@@ -8,7 +8,7 @@
 
 #include "fontio/file_op.h"
 #include "fontio/output_file.h"
-#include "ttc/sfnt_directory.h"
+#include "fontio/sfnt_directory.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fontio/byte_reader.h"
-#include "ttc/sfnt_directory.h"
+#include "fontio/sfnt_directory.h"
 
 namespace {
 

@@ -123,8 +123,8 @@ TEST(Facemend, RefusesInputsItCannotRead) {
        "This is a font collection (ttcf), not a single font: split it into its faces with "
        "facesplit first.\n"},
       {directory_cut, "",
-       "Broken font file: the table directory reaches past the end of the file.\n"},
-      {truncated, "", "Broken font file: table `post' reaches past the end of the file.\n"},
+       "Broken font file: table directory runs past the end of the file.\n"},
+      {truncated, "", "Broken font file: table 'post' runs past the end of the file.\n"},
       {build_sfnt(with_table(tables, "name", name)), "",
        "Broken font file: a `name' string reaches past the end of the `name' table.\n"},
       {build_sfnt(with_table(tables, "name", std::vector<uint8_t>{0, 0, 0, 1, 0, 18})), "",

@@ -34,10 +34,10 @@ TEST_F(FileOp, MissingFileIsReportedWithFopen) {
   EXPECT_EQ(err, "fopen: No such file or directory\n");
 }
 
-TEST_F(FileOp, FolderGivesAReadErrorNotACrash) {
+TEST_F(FileOp, FolderIsRefusedAsAnOpenFailure) {
   testing::internal::CaptureStderr();
   const loaded_file loaded = load_file(dir_.string());
-  testing::internal::GetCapturedStderr();
-  EXPECT_NE(loaded.status, load_status::loaded);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "fopen: Is a directory\n");
+  EXPECT_EQ(loaded.status, load_status::failed);
   EXPECT_TRUE(loaded.data.empty());
 }

@@ -1,4 +1,4 @@
-#include "ttc/sfnt_directory.h"
+#include "fontio/sfnt_directory.h"
 
 #include "fontio/byte_reader.h"
 
