@@ -31,7 +31,7 @@ std::vector<uint8_t> build_header(const sfnt_face_info& face) {
     const std::span<const uint8_t> bytes = sfnt_table_bytes(face.tables[i]);
     uint8_t* record = &header[kOffsetTableSize + kDirectoryRecordSize * i];
     read_tag(record, face.tables[i].tag.data());
-    write_uint32(record + 4, CalcTableChecksum(bytes));
+    write_uint32(record + 4, sfnt_directory_checksum(face.tables[i].tag, bytes));
     write_uint32(record + 8, static_cast<uint32_t>(offset));
     write_uint32(record + 12, static_cast<uint32_t>(bytes.size()));
     offset += padded(bytes.size());
@@ -103,6 +103,10 @@ std::optional<size_t> find_sfnt_table_index(const sfnt_face_info& face, std::str
   return std::nullopt;
 }
 
+bool write_sfnt_face_to_stream(std::FILE* stream, const sfnt_face_info& face) {
+  return write_output_bytes(stream, build_header(face)) && write_tables(stream, face);
+}
+
 sfnt_write_status write_sfnt_face(const std::string& path, const sfnt_face_info& face) {
   if (laid_out_size(face) > UINT32_MAX) {
     std::fputs("Couldn't write the font: it would be 4 GiB or larger.\n", stderr);
@@ -113,7 +117,7 @@ sfnt_write_status write_sfnt_face(const std::string& path, const sfnt_face_info&
     std::perror("fopen");
     return sfnt_write_status::failed;
   }
-  if (!write_output_bytes(out->stream, build_header(face)) || !write_tables(out->stream, face)) {
+  if (!write_sfnt_face_to_stream(out->stream, face)) {
     discard_output(*out);
     return sfnt_write_status::failed;
   }

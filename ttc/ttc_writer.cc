@@ -71,7 +71,7 @@ uint64_t place_face_tables(ttc_info& info, const ttc_face& face) {
   if (end > UINT32_MAX) return end;
   for (const int32_t index : face.table_indices) {
     ttc_table& table = info.tables[static_cast<size_t>(index)];
-    table.checksum = CalcTableChecksum(table.data);
+    table.checksum = sfnt_directory_checksum(table.tag, table.data);
   }
   return end;
 }
@@ -79,7 +79,8 @@ uint64_t place_face_tables(ttc_info& info, const ttc_face& face) {
 }  // namespace
 
 void ttc_calculate_checksums(ttc_info& info) {
-  for (ttc_table& table : info.tables) table.checksum = CalcTableChecksum(table.data);
+  for (ttc_table& table : info.tables)
+    table.checksum = sfnt_directory_checksum(table.tag, table.data);
 }
 
 uint64_t ttc_calculate_length_and_offsets(ttc_info& info, uint64_t start) {

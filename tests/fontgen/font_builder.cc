@@ -73,7 +73,7 @@ std::vector<uint8_t> build_sfnt(const std::vector<font_table>& tables, const fac
   uint32_t offset = static_cast<uint32_t>(12 + 16 * tables.size());
   for (const font_table& t : tables) {
     put_tag(out, t.tag);
-    put_u32(out, CalcTableChecksum(t.bytes));
+    put_u32(out, sfnt_directory_checksum(make_tag(t.tag), t.bytes));
     put_u32(out, offset);
     put_u32(out, static_cast<uint32_t>(t.bytes.size()));
     offset += static_cast<uint32_t>((t.bytes.size() + 3) & ~size_t{3});
@@ -115,7 +115,7 @@ std::vector<uint8_t> build_ttc(const std::vector<std::vector<font_table>>& faces
     put_offset_table(out, faces[f].size(), face_header{});
     for (size_t i : indices[f]) {
       put_tag(out, pool[i].tag);
-      put_u32(out, CalcTableChecksum(pool[i].bytes));
+      put_u32(out, sfnt_directory_checksum(make_tag(pool[i].tag), pool[i].bytes));
       put_u32(out, offsets[i]);
       put_u32(out, static_cast<uint32_t>(pool[i].bytes.size()));
     }

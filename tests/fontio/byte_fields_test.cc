@@ -35,6 +35,16 @@ TEST(Checksum, SumsPaddedWordsWithoutReadingPastTheTable) {
   EXPECT_EQ(CalcTableChecksum(wraps), 1u);
 }
 
+TEST(Checksum, DirectoryChecksumOfHeadLeavesOutItsAdjustment) {
+  // Words 1, 2, checkSumAdjustment 0x10000000, 4: readers verify head without the third.
+  std::vector<uint8_t> head = {0, 0, 0, 1, 0, 0, 0, 2, 0x10, 0, 0, 0, 0, 0, 0, 4};
+  EXPECT_EQ(sfnt_directory_checksum(make_tag("head"), head), 7u);
+  EXPECT_EQ(sfnt_directory_checksum(make_tag("bhed"), head), 0x10000007u);
+  EXPECT_EQ(sfnt_directory_checksum(make_tag("HEAD"), head), 0x10000007u);
+  head.resize(11);  // too short to hold the field: summed as it is
+  EXPECT_EQ(sfnt_directory_checksum(make_tag("head"), head), 0x10000003u);
+}
+
 TEST(ByteReader, RefusesExtentsOutsideTheBytesWithoutWrapping) {
   const std::vector<uint8_t> bytes = {1, 2, 3, 4, 5, 6};
   EXPECT_TRUE(extent_fits(6, 0, 6));
