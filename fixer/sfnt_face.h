@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -51,3 +52,8 @@ enum class sfnt_write_status {
 
 // Writes the face as a single-face file to `path`, atomically (see fontio/output_file.h).
 sfnt_write_status write_sfnt_face(const std::string& path, const sfnt_face_info& face);
+
+// The bytes write_sfnt_face puts in the file (offset table, directory, then the padded
+// tables), written to `stream`; false after a failed write, reported with perror("fwrite").
+// The caller has made sure the face lays out below 4 GiB.
+bool write_sfnt_face_to_stream(std::FILE* stream, const sfnt_face_info& face);

@@ -3,34 +3,15 @@
 
 #include <cstdio>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "fontio/file_op.h"
 #include "fontio/output_file.h"
-#include "fontio/sfnt_directory.h"
+#include "tools/join_input.h"
 #include "ttc/ttc_model.h"
-#include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
-
-// The directory of a single-face font, or nothing after a message naming the file. A
-// collection would have its header taken for an offset table, so it is refused by name.
-std::optional<sfnt_directory> single_face_directory(const std::string& path,
-                                                    std::span<const uint8_t> file) {
-  std::string problem;
-  std::optional<sfnt_directory> dir;
-  if (file.empty()) {
-    problem = "empty file";
-  } else if (is_collection_file(file)) {
-    problem = "not a single-face font (it is a collection; facesplit splits it)";
-  } else {
-    dir = read_sfnt_directory(file, 0, problem);
-  }
-  if (!dir) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
-  return dir;
-}
 
 // Reads one font file into a new face of `info`, sharing tables already in the pool.
 // Returns 0, or -1 after every problem has been reported.
@@ -41,24 +22,7 @@ int load_ttf(ttc_info& info, const std::string& path) {
     std::fprintf(stderr, "%s: could not be read in full\n", path.c_str());
     return -1;
   }
-  const std::optional<sfnt_directory> dir = single_face_directory(path, file.data);
-  if (!dir) return -1;
-
-  const size_t face = ttc_create_face(info);
-  info.faces[face].version = dir->version;
-  info.faces[face].search_range = dir->search_range;
-  info.faces[face].entry_selector = dir->entry_selector;
-  info.faces[face].range_shift = dir->range_shift;
-  const std::span<const uint8_t> bytes(file.data);
-  for (const sfnt_record& record : dir->records) {
-    if (ttc_add_table_to_face(info, face, record.tag, bytes.subspan(record.offset, record.length)) <
-        0) {
-      std::fprintf(stderr, "%s: the collection would hold more than %zu distinct tables\n",
-                   path.c_str(), ttc_max_tables);
-      return -1;
-    }
-  }
-  return 0;
+  return add_font_file(info, path, file.data);
 }
 
 // Writes the collection to `path`, replacing it only when every write succeeded.
