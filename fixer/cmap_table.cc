@@ -118,19 +118,25 @@ bool correct_lengths(uint64_t table_size, uint64_t total, std::optional<size_t> 
   return true;
 }
 
-bool copy_subtables(std::span<const uint8_t> table, const std::vector<uint64_t>& lengths,
-                    sfnt_cmap_table& model, std::string& reason) {
+bool subtables_fit(std::span<const uint8_t> table, const sfnt_cmap_table& model,
+                   const std::vector<uint64_t>& lengths, std::string& reason) {
   for (size_t i = 0; i < model.subtables.size(); ++i) {
-    sfnt_cmap_subtable& subtable = model.subtables[i];
-    const std::optional<std::span<const uint8_t>> bytes =
-        checked_extent(table, subtable.offset, lengths[i]);
-    if (!bytes) {
+    if (!extent_fits(table.size(), model.subtables[i].offset, lengths[i])) {
       reason = "a subtable reaches past its end";
       return false;
     }
-    subtable.data.assign(bytes->begin(), bytes->end());
   }
   return true;
+}
+
+// Gives each subtable its own copy of its bytes, once subtables_fit() has accepted them.
+void copy_subtables(std::span<const uint8_t> table, const std::vector<uint64_t>& lengths,
+                    sfnt_cmap_table& model) {
+  for (size_t i = 0; i < model.subtables.size(); ++i) {
+    sfnt_cmap_subtable& subtable = model.subtables[i];
+    const std::span<const uint8_t> bytes = table.subspan(subtable.offset, lengths[i]);
+    subtable.data.assign(bytes.begin(), bytes.end());
+  }
 }
 
 }  // namespace
@@ -143,12 +149,17 @@ std::optional<sfnt_cmap_table> parse_sfnt_cmap_table(std::span<const uint8_t> ta
   const uint64_t total = rendered_size(model, lengths);
   const bool broken = total != table.size();
   const std::optional<size_t> target = broken ? correction_target(model) : std::nullopt;
-  if (!correct_lengths(table.size(), total, target, lengths, reason)) return std::nullopt;
-  if (rendered_size(model, lengths) > UINT32_MAX) {
-    reason = "it would grow to 4 GiB or more";
+  if (!correct_lengths(table.size(), total, target, lengths, reason) ||
+      !subtables_fit(table, model, lengths, reason))
+    return std::nullopt;
+  // Each subtable is copied whole, so subtables that overlap would be stored twice over. A
+  // table that names the same bytes under many offsets (up to 65535 records, each up to the
+  // whole table) would otherwise cost gigabytes; without overlap the table never grows.
+  if (rendered_size(model, lengths) > table.size()) {
+    reason = "its subtables overlap, so laid out apart they would outgrow the table";
     return std::nullopt;
   }
-  if (!copy_subtables(table, lengths, model, reason)) return std::nullopt;
+  copy_subtables(table, lengths, model);
   if (broken) std::fputs("  Broken cmap table!  ", stdout);
   if (target) std::fputs("  Correncting...\n", stdout);
   return model;

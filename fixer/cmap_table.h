@@ -32,8 +32,9 @@ struct sfnt_cmap_table {
 // Builds the model of `table` (the whole table, its directory length being its size). A
 // length that disagrees with the subtables prints "  Broken cmap table!  " and, when the
 // difference goes to the first platform 3, encoding 1, format 4 subtable,
-// "  Correncting...\n". A table that cannot be carried through whole gives nothing, with
-// the reason in `reason` (nothing printed then).
+// "  Correncting...\n". A table that cannot be carried through whole, or whose overlapping
+// subtables would make it longer once laid out apart, gives nothing, with the reason in
+// `reason` (nothing printed then).
 std::optional<sfnt_cmap_table> parse_sfnt_cmap_table(std::span<const uint8_t> table,
                                                      std::string& reason);
 

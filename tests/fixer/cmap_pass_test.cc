@@ -124,6 +124,16 @@ TEST(CmapPass, LeavesTablesItCannotCarryThroughAsTheyCame) {
   write_uint16(&length_outside[whole.size() - 4], 12);
   std::vector<uint8_t> unknown = whole;
   write_uint16(&unknown[4 + 16 + f4.size()], 7);
+  // A format 6 subtable whose glyph array reads as a format 0 header: a second record
+  // pointing into it names 262 of its bytes again, which laid out apart would not fit.
+  std::vector<uint16_t> glyphs(131, 0);
+  glyphs[1] = 262;
+  std::vector<uint8_t> overlap;
+  for (uint16_t v : {0, 2, 1, 0}) put_u16(overlap, v);
+  put_u32(overlap, 20);
+  for (uint16_t v : {3, 0}) put_u16(overlap, v);
+  put_u32(overlap, 30);
+  put_bytes(overlap, cmap_format6(0, glyphs));
   const struct {
     std::vector<uint8_t> table;
     std::string why;
@@ -134,6 +144,7 @@ TEST(CmapPass, LeavesTablesItCannotCarryThroughAsTheyCame) {
       {unknown, "subtable format 7 is not known"},
       {shortened(10), "a subtable reaches past its end"},
       {shortened(f4.size() + 1), "the correction would make a subtable's length negative"},
+      {overlap, "its subtables overlap, so laid out apart they would outgrow the table"},
   };
   for (const auto& c : cases)
     expect_cmap_pass(c.table, "  cmap table left unchanged: " + c.why + ".\n", c.table);
