@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <new>
 
+#include "fontio/byte_buffer.h"
+
 namespace {
 
 constexpr int64_t kMaxFileSize = INT64_C(0x7FFFFFFF);
@@ -74,6 +76,7 @@ loaded_file load_file(const std::string& path) {
     std::fputs("File too large (2 GiB or more)...\n", stderr);
   } else {
     try {
+      reserve_bytes(result.data, static_cast<size_t>(size));
       result.data.resize(static_cast<size_t>(size));
       result.status = load_status::loaded;
     } catch (const std::bad_alloc&) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fontio/byte_buffer.h"
+
 namespace {
 
 // A fast hash of table bytes over 8-byte words. It only narrows the candidates for
@@ -68,7 +70,7 @@ int32_t ttc_add_table_direct(ttc_info& info, const sfnt_tag& tag, uint32_t offse
   table.tag = tag;
   table.offset = offset;
   table.length = static_cast<uint32_t>(data.size());
-  table.data.reserve(ttc_padded_length(data.size()));
+  reserve_bytes(table.data, ttc_padded_length(data.size()));
   table.data.assign(data.begin(), data.end());
   table.data.resize(ttc_padded_length(data.size()), 0);
   info.by_content[content_key(tag, data)].push_back(index);

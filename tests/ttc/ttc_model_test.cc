@@ -56,6 +56,22 @@ TEST(TtcModel, EntriesOwnAZeroPaddedCopy) {
   EXPECT_EQ(ttc_add_table(info, kGlyf, five), 2);  // changed bytes are a new table
 }
 
+// Tables of glyph data run to megabytes; their copies are made in memory backed at once.
+TEST(TtcModel, LargeEntriesOwnAZeroPaddedCopyAndShare) {
+  ttc_info info = create_ttc_info(0x00010000);
+  const std::vector<uint8_t> cff = bytes_numbered((size_t{3} << 20) + 1, 3);
+  std::vector<uint8_t> padded = cff;
+  padded.resize(cff.size() + 3, 0);
+  EXPECT_EQ(ttc_add_table(info, make_tag("CFF "), cff), 0);
+  EXPECT_TRUE(info.tables[0].data == padded);
+  EXPECT_EQ(info.tables[0].length, cff.size());
+  EXPECT_EQ(ttc_add_table(info, make_tag("CFF "), cff), 0);
+  std::vector<uint8_t> last_differs = cff;
+  last_differs.back() ^= 1;
+  EXPECT_EQ(ttc_add_table(info, make_tag("CFF "), last_differs), 1);
+  EXPECT_EQ(info.tables[1].data[cff.size() - 1], last_differs.back());
+}
+
 TEST(TtcModel, NewFacesHaveDefaultsAndIndicesSurviveGrowth) {
   ttc_info info = create_ttc_info(0x00020000);
   EXPECT_EQ(info.version, 0x00020000u);
