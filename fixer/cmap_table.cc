@@ -42,6 +42,13 @@ std::optional<uint64_t> subtable_length(std::span<const uint8_t> table, uint64_t
   return length;
 }
 
+// Where the length field of a subtable of a known `format` ends: a subtable said to be
+// shorter cannot be laid out again whole, since its copy would not say what it is.
+uint64_t length_field_end(uint16_t format) {
+  if (format == 14) return 6;
+  return format >= 8 ? 8 : 4;
+}
+
 // Adds the subtable at `offset` to the model unless a record already pointed there, and
 // gives its index. Its length goes to `lengths`; its bytes are copied later.
 std::optional<size_t> add_subtable(std::span<const uint8_t> table, uint32_t offset,
@@ -121,6 +128,10 @@ bool correct_lengths(uint64_t table_size, uint64_t total, std::optional<size_t> 
 bool subtables_fit(std::span<const uint8_t> table, const sfnt_cmap_table& model,
                    const std::vector<uint64_t>& lengths, std::string& reason) {
   for (size_t i = 0; i < model.subtables.size(); ++i) {
+    if (lengths[i] < length_field_end(model.subtables[i].format)) {
+      reason = "a subtable is too short to hold its own length field";
+      return false;
+    }
     if (!extent_fits(table.size(), model.subtables[i].offset, lengths[i])) {
       reason = "a subtable reaches past its end";
       return false;

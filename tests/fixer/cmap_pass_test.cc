@@ -124,6 +124,10 @@ TEST(CmapPass, LeavesTablesItCannotCarryThroughAsTheyCame) {
   write_uint16(&length_outside[whole.size() - 4], 12);
   std::vector<uint8_t> unknown = whole;
   write_uint16(&unknown[4 + 16 + f4.size()], 7);
+  // A format 0 subtable whose length says 0: laid out again it would vanish, and its
+  // record would point at the next subtable or past the table.
+  std::vector<uint8_t> empty_f0 = build_cmap_table({{1, 0, 0}, {0, 3, 1}}, {f0, f4});
+  write_uint16(&empty_f0[4 + 16 + 2], 0);
   // A format 6 subtable whose glyph array reads as a format 0 header: a second record
   // pointing into it names 262 of its bytes again, which laid out apart would not fit.
   std::vector<uint16_t> glyphs(131, 0);
@@ -144,6 +148,7 @@ TEST(CmapPass, LeavesTablesItCannotCarryThroughAsTheyCame) {
       {unknown, "subtable format 7 is not known"},
       {shortened(10), "a subtable reaches past its end"},
       {shortened(f4.size() + 1), "the correction would make a subtable's length negative"},
+      {empty_f0, "a subtable is too short to hold its own length field"},
       {overlap, "its subtables overlap, so laid out apart they would outgrow the table"},
   };
   for (const auto& c : cases)
