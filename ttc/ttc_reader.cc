@@ -29,7 +29,9 @@ bool read_face(ttc_info& info, std::span<const uint8_t> file, uint32_t offset) {
   face.table_indices.reserve(dir->records.size());
   for (const sfnt_record& record : dir->records) {
     int32_t index = ttc_find_table_by_offset(info, record.tag, record.offset);
-    if (index < 0) {
+    // A broken file may give one tag and offset two lengths; each face then keeps the
+    // table its own record describes.
+    if (index < 0 || info.tables[static_cast<size_t>(index)].length != record.length) {
       index = ttc_add_table_direct(info, record.tag, record.offset,
                                    file.subspan(record.offset, record.length));
     }

@@ -1,5 +1,5 @@
 // Reading a TrueType Collection file into the collection model. Tables that several faces
-// name by the same tag and file offset become one shared pool entry.
+// name by the same tag, file offset and length become one shared pool entry.
 #pragma once
 
 #include <cstdint>

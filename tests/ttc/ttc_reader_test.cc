@@ -89,8 +89,10 @@ TEST(TtcReader, RefusesWhatIsNotAWholeCollection) {
   }
 }
 
-TEST(TtcReader, SharesRecordsOfEqualTagAndOffsetOnly) {
+TEST(TtcReader, SharesRecordsOfEqualTagOffsetAndLengthOnly) {
   const std::vector<uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9};
+  // Face 1 names glyf at face 0's offset but shorter: a broken file, in which each face
+  // must still get the table its own record describes.
   const std::vector<uint8_t> file =
       raw_collection({{{"glyf", 0, 8}, {"loca", 0, 8}, {"head", 16, 3}},
                       {{"glyf", 0, 4}, {"glyf", 8, 8}, {"head", 16, 3}}},
@@ -102,7 +104,7 @@ TEST(TtcReader, SharesRecordsOfEqualTagAndOffsetOnly) {
   EXPECT_EQ(info->version, 0x00010000u);
   ASSERT_EQ(info->faces.size(), 2u);
   EXPECT_EQ(info->faces[0].table_indices, (std::vector<int32_t>{0, 1, 2}));
-  EXPECT_EQ(info->faces[1].table_indices, (std::vector<int32_t>{0, 3, 2}));
+  EXPECT_EQ(info->faces[1].table_indices, (std::vector<int32_t>{3, 4, 2}));
   EXPECT_EQ(info->faces[0].offset, 20u);
   EXPECT_EQ(info->faces[1].offset, 20u + 12 + 48);
   EXPECT_EQ(info->faces[1].version, 0x00010000u);
@@ -115,6 +117,7 @@ TEST(TtcReader, SharesRecordsOfEqualTagAndOffsetOnly) {
       {"glyf", data_at, 8},
       {"loca", data_at, 8},
       {"head", data_at + 16, 3},
+      {"glyf", data_at, 4},
       {"glyf", data_at + 8, 8}};
   ASSERT_EQ(info->tables.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
