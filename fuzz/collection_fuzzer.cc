@@ -1,0 +1,73 @@
+// Fuzz target: facesplit's work on one input file, in memory. The collection is read into
+// the model, and each face is written as a single-face font; every face must hold the
+// tables its directory names in the input, and every written face must read back as it.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "fontio/sfnt_directory.h"
+#include "fuzz/fuzz_support.h"
+#include "ttc/ttc_model.h"
+#include "ttc/ttc_reader.h"
+#include "ttc/ttc_writer.h"
+
+namespace {
+
+constexpr size_t kCaptureCap = size_t{16} << 20;
+
+bool same_bytes(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// The face as written in `file` at `at` holds the same fields and tables as the model's.
+void expect_face(const ttc_info& info, const ttc_face& face, std::span<const uint8_t> file,
+                 uint64_t at, const char* what) {
+  std::string problem;
+  const std::optional<sfnt_directory> dir = read_sfnt_directory(file, at, problem);
+  fuzz_require(dir.has_value(), what);
+  fuzz_require(dir->version == face.version && dir->search_range == face.search_range &&
+                   dir->entry_selector == face.entry_selector &&
+                   dir->range_shift == face.range_shift &&
+                   dir->records.size() == face.table_indices.size(),
+               what);
+  for (size_t i = 0; i < dir->records.size(); ++i) {
+    const sfnt_record& record = dir->records[i];
+    const ttc_table& table = info.tables[static_cast<size_t>(face.table_indices[i])];
+    fuzz_require(record.tag == table.tag && record.length == table.length, what);
+    fuzz_require(same_bytes(file.subspan(record.offset, record.length),
+                            std::span(table.data).first(table.length)),
+                 what);
+  }
+}
+
+void write_face(ttc_info& info, size_t face) {
+  capture sink{kCaptureCap, {}, 0};
+  std::FILE* stream = open_capture(sink);
+  fuzz_require(stream != nullptr, "a capture stream opens");
+  const int64_t written = ttc_write_face_to_file(info, face, stream);
+  const bool complete = close_capture(stream, sink);
+  if (written < 0) return;
+  fuzz_require(static_cast<uint64_t>(written) == sink.written, "a face write reports its size");
+  if (complete) expect_face(info, info.faces[face], sink.bytes, 0, "a written face reads back");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  silence_stdout();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::span<const uint8_t> file(data, size);
+  std::optional<ttc_info> info = ttc_parse_binary(file);
+  if (!info) return 0;
+  for (const ttc_face& face : info->faces) {
+    expect_face(*info, face, file, face.offset, "a face holds the tables of its directory");
+  }
+  for (size_t i = 0; i < info->faces.size(); ++i) write_face(*info, i);
+  return 0;
+}

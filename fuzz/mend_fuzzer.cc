@@ -1,0 +1,98 @@
+// Fuzz target: facemend's work on one input file, in memory. The face is parsed, its name
+// table read and the family name looked up, the four passes run, and the repaired face is
+// written out; the written bytes must read back as the same face, and no table but the
+// four that the passes own may change.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "fixer/cmap_repair.h"
+#include "fixer/name_repair.h"
+#include "fixer/name_table.h"
+#include "fixer/name_text.h"
+#include "fixer/post_head_repair.h"
+#include "fixer/sfnt_face.h"
+#include "fuzz/fuzz_support.h"
+
+namespace {
+
+// Room for any face an input below the fuzzers' length limit can lay out to in ordinary
+// cases; a bigger output is written and counted but not read back.
+constexpr size_t kCaptureCap = size_t{16} << 20;
+
+// A pass may give its own table new bytes; post and head keep theirs but for one field,
+// and the cmap table never grows.
+void expect_pass_change(const sfnt_table& table) {
+  if (!table.owned) return;
+  const std::vector<uint8_t>& now = *table.owned;
+  std::vector<uint8_t> expected(table.source.begin(), table.source.end());
+  if (table.tag == make_tag("post")) {
+    std::fill(expected.begin() + 12, expected.begin() + 16, 0);
+    fuzz_require(now == expected, "the post pass clears isFixedPitch and nothing else");
+  } else if (table.tag == make_tag("head")) {
+    expected[17] &= 0xFD;
+    fuzz_require(now == expected, "the head pass clears flags bit 1 and nothing else");
+  } else if (table.tag == make_tag("cmap")) {
+    fuzz_require(now.size() <= table.source.size(), "the cmap table never grows");
+  } else {
+    fuzz_require(table.tag == make_tag("name"), "only the passes' tables change");
+  }
+}
+
+// The written file must hold the face: same fields, tags and bytes, in order.
+void expect_reads_back(const sfnt_face_info& face, const std::vector<uint8_t>& written) {
+  std::string error;
+  const std::optional<sfnt_face_info> back = parse_sfnt_face_info(written, error);
+  fuzz_require(back.has_value(), "the written face parses");
+  fuzz_require(back->version == face.version && back->search_range == face.search_range &&
+                   back->entry_selector == face.entry_selector &&
+                   back->range_shift == face.range_shift,
+               "the written offset table keeps the face's fields");
+  fuzz_require(back->tables.size() == face.tables.size(), "every table is written");
+  for (size_t i = 0; i < face.tables.size(); ++i) {
+    const std::span<const uint8_t> want = sfnt_table_bytes(face.tables[i]);
+    const std::span<const uint8_t> got = sfnt_table_bytes(back->tables[i]);
+    fuzz_require(back->tables[i].tag == face.tables[i].tag, "tags are written in order");
+    fuzz_require(std::equal(want.begin(), want.end(), got.begin(), got.end()),
+                 "each table is written as the face holds it");
+  }
+}
+
+void write_and_read_back(const sfnt_face_info& face) {
+  capture sink{kCaptureCap, {}, 0};
+  std::FILE* stream = open_capture(sink);
+  fuzz_require(stream != nullptr, "a capture stream opens");
+  fuzz_require(write_sfnt_face_to_stream(stream, face), "a face writes to memory");
+  if (close_capture(stream, sink)) expect_reads_back(face, sink.bytes);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  silence_stdout();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::span<const uint8_t> file(data, size);
+  std::string error;
+  std::optional<sfnt_face_info> face = parse_sfnt_face_info(file, error);
+  if (!face) return 0;
+  const std::optional<size_t> name_index = find_sfnt_table_index(*face, "name");
+  if (!name_index) return 0;
+  std::optional<sfnt_name_table> names =
+      parse_sfnt_name_table(sfnt_table_bytes(face->tables[*name_index]), error);
+  if (!names) return 0;
+  get_font_family(*names);
+  // The driver's order: cmap, name (whose failure ends the run), post, head.
+  fix_cmap(*face);
+  if (fix_name(*face, *name_index, *names) != 0) return 0;
+  fix_post(*face);
+  fix_head(*face);
+  for (const sfnt_table& table : face->tables) expect_pass_change(table);
+  write_and_read_back(*face);
+  return 0;
+}

@@ -1,0 +1,83 @@
+// Fuzz target: facepack's reading of one input file and its collection writer, in memory.
+// The input is added twice, as two faces of one collection (so the second shares every
+// table with the first), and the collection is written; the written file must read back
+// as two faces that each hold the input's tables.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "fontio/sfnt_directory.h"
+#include "fuzz/fuzz_support.h"
+#include "tools/join_input.h"
+#include "ttc/ttc_model.h"
+#include "ttc/ttc_reader.h"
+#include "ttc/ttc_writer.h"
+
+namespace {
+
+constexpr size_t kCaptureCap = size_t{16} << 20;
+
+bool same_bytes(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+// Each face of the collection read back holds the fields and tables of the input's
+// directory.
+void expect_faces(const ttc_info& back, const sfnt_directory& input,
+                  std::span<const uint8_t> file) {
+  for (const ttc_face& face : back.faces) {
+    fuzz_require(face.version == input.version && face.search_range == input.search_range &&
+                     face.entry_selector == input.entry_selector &&
+                     face.range_shift == input.range_shift &&
+                     face.table_indices.size() == input.records.size(),
+                 "a packed face keeps its offset table");
+    for (size_t i = 0; i < input.records.size(); ++i) {
+      const sfnt_record& record = input.records[i];
+      const ttc_table& table = back.tables[static_cast<size_t>(face.table_indices[i])];
+      fuzz_require(table.tag == record.tag && table.length == record.length &&
+                       same_bytes(std::span(table.data).first(table.length),
+                                  file.subspan(record.offset, record.length)),
+                   "a packed face holds the input's tables in order");
+    }
+  }
+}
+
+void write_and_read_back(ttc_info& info, const sfnt_directory& input,
+                         std::span<const uint8_t> file) {
+  capture sink{kCaptureCap, {}, 0};
+  std::FILE* stream = open_capture(sink);
+  fuzz_require(stream != nullptr, "a capture stream opens");
+  const int64_t written = ttc_write_to_file(info, stream);
+  const bool complete = close_capture(stream, sink);
+  if (written < 0) return;
+  fuzz_require(static_cast<uint64_t>(written) == sink.written,
+               "a collection write reports its size");
+  if (!complete) return;
+  const std::optional<ttc_info> back = ttc_parse_binary(sink.bytes);
+  fuzz_require(back.has_value() && back->faces.size() == 2, "a written collection reads back");
+  expect_faces(*back, input, file);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  silence_stdout();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::span<const uint8_t> file(data, size);
+  ttc_info info = create_ttc_info(0x00010000);
+  if (add_font_file(info, "input", file) != 0) return 0;
+  const size_t pooled = info.tables.size();
+  fuzz_require(add_font_file(info, "input", file) == 0, "a font that joined once joins again");
+  fuzz_require(info.tables.size() == pooled, "the second copy shares every table");
+  std::string problem;
+  const std::optional<sfnt_directory> input = read_sfnt_directory(file, 0, problem);
+  fuzz_require(input.has_value(), "an input that joined has a directory");
+  write_and_read_back(info, *input, file);
+  return 0;
+}
