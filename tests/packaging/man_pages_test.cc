@@ -39,7 +39,7 @@ const std::vector<page>& pages() {
   return all;
 }
 
-std::string slurp(const fs::path& path) {
+std::string read_text(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -72,6 +72,8 @@ TEST(ManPages, RenderWithoutWarningsAndHaveTheUsualSections) {
   for (const page& p : pages()) {
     SCOPED_TRACE(p.program);
     const std::string file = page_path(p.program);
+    EXPECT_NE(read_text(file).find("\"facetools " PROJECT_VERSION "\""), std::string::npos)
+        << "the header line should name the project's version";
     const tool_run groff =
         run_tool(GROFF_PATH, {"-man", "-Tutf8", "-ww", "-z", file}, fs::temp_directory_path());
     EXPECT_EQ(groff.status, 0);
@@ -98,7 +100,7 @@ TEST(ManPages, ListEveryMessageTheirProgramCanPrint) {
       for (const fs::path& file : files) {
         ASSERT_TRUE(fs::exists(file)) << file << " is gone: say where its messages went";
         covered.insert(file);
-        for (const std::string& message : message_fragments(slurp(file))) {
+        for (const std::string& message : message_fragments(read_text(file))) {
           if (p.not_printed.count(message) != 0) continue;
           EXPECT_NE(text.find(message), std::string::npos)
               << "man/" << p.program << ".1 does not show \"" << message << "\" of " << file;
@@ -110,7 +112,7 @@ TEST(ManPages, ListEveryMessageTheirProgramCanPrint) {
   for (const char* folder : {"fontio", "fixer", "ttc", "tools"}) {
     for (const fs::path& file : source_files(folder)) {
       if (covered.count(file) != 0) continue;
-      EXPECT_TRUE(message_fragments(slurp(file)).empty())
+      EXPECT_TRUE(message_fragments(read_text(file)).empty())
           << file << " prints messages: list it above with the programs that print them";
     }
   }
