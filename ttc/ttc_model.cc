@@ -7,22 +7,33 @@
 
 namespace {
 
-// A fast hash of table bytes over 8-byte words. It only narrows the candidates for
-// sharing: identical bytes are always confirmed by comparing them, so the host's byte
-// order does not matter.
+// Mixes one 8-byte word into a lane of the hash.
+uint64_t mix(uint64_t lane, const uint8_t* p) {
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  uint64_t word = 0;
+  std::memcpy(&word, p, 8);
+  lane = (lane ^ word) * kMultiplier;
+  return lane ^ (lane >> 32);
+}
+
+// A fast hash of table bytes. It only narrows the candidates for sharing: identical bytes
+// are always confirmed by comparing them, so the host's byte order does not matter. Four
+// independent lanes let the processor hash as fast as memory delivers the bytes: facepack
+// hashes every table of every input, hundreds of megabytes for a CJK family.
 uint64_t content_hash(std::span<const uint8_t> bytes) {
   constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-  uint64_t hash = bytes.size() * kMultiplier;
+  uint64_t lanes[4] = {bytes.size() * kMultiplier, 1, 2, 3};
   size_t i = 0;
-  for (; bytes.size() - i >= 8; i += 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, bytes.data() + i, 8);
-    hash = (hash ^ word) * kMultiplier;
-    hash ^= hash >> 32;
+  for (; bytes.size() - i >= 32; i += 32) {
+    for (size_t lane = 0; lane < 4; ++lane)
+      lanes[lane] = mix(lanes[lane], bytes.data() + i + 8 * lane);
   }
-  uint64_t tail = 0;
-  if (i < bytes.size()) std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
-  hash = (hash ^ tail) * kMultiplier;
+  uint64_t hash = lanes[0];
+  for (size_t lane = 1; lane < 4; ++lane) hash = (hash ^ lanes[lane]) * kMultiplier;
+  for (; bytes.size() - i >= 8; i += 8) hash = mix(hash, bytes.data() + i);
+  uint8_t tail[8] = {};
+  if (i < bytes.size()) std::memcpy(tail, bytes.data() + i, bytes.size() - i);
+  hash = mix(hash, tail);
   return hash ^ (hash >> 29);
 }
 
