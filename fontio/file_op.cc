@@ -33,6 +33,21 @@ bool read_whole(std::FILE* file, std::vector<uint8_t>& data) {
   return true;
 }
 
+// Gives `data` exactly `size` bytes, all of which the caller overwrites: bytes left from an
+// earlier file are not cleared first, and a buffer too small is dropped before a larger one
+// is taken rather than copied into it. False (reported) when the memory cannot be had.
+bool size_buffer(std::vector<uint8_t>& data, size_t size) {
+  try {
+    if (data.capacity() < size) std::vector<uint8_t>().swap(data);
+    reserve_bytes(data, size);
+    data.resize(size);
+    return true;
+  } catch (const std::bad_alloc&) {
+    std::fputs("Memory allocation failed.\n", stderr);
+    return false;
+  }
+}
+
 // A folder opens for reading on some systems but has no bytes to give; it is refused as
 // the open failure it is (errno EISDIR).
 bool is_folder(std::FILE* file) {
@@ -61,32 +76,30 @@ int64_t get_file_size(std::FILE* file) {
   return size;
 }
 
-loaded_file load_file(const std::string& path) {
-  loaded_file result;
+load_status load_file_into(const std::string& path, std::vector<uint8_t>& data) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr || is_folder(file)) {
     std::perror("fopen");
     if (file != nullptr) std::fclose(file);
-    return result;
+    data.clear();
+    return load_status::failed;
   }
+  load_status status = load_status::failed;
   const int64_t size = get_file_size(file);
   if (size < 0) {
     std::fputs("Couldn't get file size...\n", stderr);
   } else if (size > kMaxFileSize) {
     std::fputs("File too large (2 GiB or more)...\n", stderr);
-  } else {
-    try {
-      reserve_bytes(result.data, static_cast<size_t>(size));
-      result.data.resize(static_cast<size_t>(size));
-      result.status = load_status::loaded;
-    } catch (const std::bad_alloc&) {
-      std::fputs("Memory allocation failed.\n", stderr);
-    }
+  } else if (size_buffer(data, static_cast<size_t>(size))) {
+    status = read_whole(file, data) ? load_status::loaded : load_status::read_short;
   }
-  if (result.status == load_status::loaded && !read_whole(file, result.data)) {
-    result.status = load_status::read_short;
-    std::vector<uint8_t>().swap(result.data);
-  }
+  if (status != load_status::loaded) data.clear();
   std::fclose(file);
+  return status;
+}
+
+loaded_file load_file(const std::string& path) {
+  loaded_file result;
+  result.status = load_file_into(path, result.data);
   return result;
 }

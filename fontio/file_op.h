@@ -23,3 +23,8 @@ int64_t get_file_size(std::FILE* file);
 // Reads `path` whole. Every failure is reported on standard error before returning; files of
 // 2 GiB or more are refused, as sizes in the fonts' own fields cannot address them anyway.
 loaded_file load_file(const std::string& path);
+
+// The same into `data`, reusing the room it has: a program that reads its inputs one after
+// another keeps one buffer, and memory once taken and backed is not taken again. `data`
+// holds the file when `loaded` is returned and is empty otherwise.
+load_status load_file_into(const std::string& path, std::vector<uint8_t>& data);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "fontio/file_op.h"
 #include "fontio/output_file.h"
@@ -13,16 +14,16 @@
 
 namespace {
 
-// Reads one font file into a new face of `info`, sharing tables already in the pool.
-// Returns 0, or -1 after every problem has been reported.
-int load_ttf(ttc_info& info, const std::string& path) {
-  const loaded_file file = load_file(path);
-  if (file.status == load_status::failed) return -1;
-  if (file.status == load_status::read_short) {
+// Reads one font file into `buffer`, then into a new face of `info`, sharing tables already
+// in the pool. Returns 0, or -1 after every problem has been reported.
+int load_ttf(ttc_info& info, const std::string& path, std::vector<uint8_t>& buffer) {
+  const load_status status = load_file_into(path, buffer);
+  if (status == load_status::failed) return -1;
+  if (status == load_status::read_short) {
     std::fprintf(stderr, "%s: could not be read in full\n", path.c_str());
     return -1;
   }
-  return add_font_file(info, path, file.data);
+  return add_font_file(info, path, buffer);
 }
 
 // Writes the collection to `path`, replacing it only when every write succeeded.
@@ -59,9 +60,11 @@ int main(int argc, char** argv) {
   }
   ttc_info info = create_ttc_info(0x00010000);
   // Every input is read and checked before the output is opened, so a bad input leaves
-  // any existing file of the output's name untouched.
+  // any existing file of the output's name untouched. The inputs are read one after another
+  // into one buffer; the pool keeps its own copies of the tables.
+  std::vector<uint8_t> input;
   for (int i = 2; i < argc; ++i) {
-    if (load_ttf(info, argv[i]) != 0) return 1;
+    if (load_ttf(info, argv[i], input) != 0) return 1;
   }
   return write_collection(info, argv[1]);
 }

@@ -41,3 +41,29 @@ TEST_F(FileOp, FolderIsRefusedAsAnOpenFailure) {
   EXPECT_EQ(loaded.status, load_status::failed);
   EXPECT_TRUE(loaded.data.empty());
 }
+
+TEST_F(FileOp, OneBufferTakesFilesOfEverySizeInTurn) {
+  std::vector<uint8_t> small(1000, 0xAB);
+  std::vector<uint8_t> large((size_t{3} << 20) + 5);
+  for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<uint8_t>(i % 251);
+  write_bytes(dir_ / "small", small);
+  write_bytes(dir_ / "large", large);
+  write_bytes(dir_ / "empty", {});
+
+  std::vector<uint8_t> buffer;
+  EXPECT_EQ(load_file_into((dir_ / "small").string(), buffer), load_status::loaded);
+  EXPECT_EQ(buffer, small);
+  EXPECT_EQ(load_file_into((dir_ / "large").string(), buffer), load_status::loaded);
+  EXPECT_TRUE(buffer == large);
+  // A smaller file after a larger one leaves nothing of the larger behind.
+  EXPECT_EQ(load_file_into((dir_ / "small").string(), buffer), load_status::loaded);
+  EXPECT_EQ(buffer, small);
+  EXPECT_EQ(load_file_into((dir_ / "empty").string(), buffer), load_status::loaded);
+  EXPECT_TRUE(buffer.empty());
+
+  EXPECT_EQ(load_file_into((dir_ / "large").string(), buffer), load_status::loaded);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(load_file_into((dir_ / "missing").string(), buffer), load_status::failed);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "fopen: No such file or directory\n");
+  EXPECT_TRUE(buffer.empty());
+}
