@@ -58,6 +58,31 @@ TEST_F(Facepack, JoinsFontsStoringIdenticalTablesOnce) {
   EXPECT_EQ(faces[0].range_shift, 3);
 }
 
+// The inputs share one read buffer: whatever order their sizes come in, nothing of a larger
+// input may show through in a smaller one read after it.
+TEST_F(Facepack, InputsOfEverySizeInAnyOrder) {
+  const std::vector<font_table> large = {{"glyf", std::vector<uint8_t>((3 << 20) + 1, 5)},
+                                         {"name", {1, 2, 3}}};
+  const std::vector<font_table> small = {{"glyf", std::vector<uint8_t>(10, 6)}, {"name", {4}}};
+  const std::vector<font_table> middle = {{"glyf", std::vector<uint8_t>(2 << 20, 7)},
+                                          {"name", {1, 2, 3}}};
+  put("large.ttf", build_sfnt(large));
+  put("small.ttf", build_sfnt(small));
+  put("middle.ttf", build_sfnt(middle));
+  const std::vector<std::pair<std::vector<std::string>, std::vector<std::vector<font_table>>>>
+      orders = {
+          {{"large.ttf", "small.ttf", "middle.ttf"}, {large, small, middle}},
+          {{"small.ttf", "middle.ttf", "large.ttf", "small.ttf"}, {small, middle, large, small}}};
+  for (const auto& [inputs, faces] : orders) {
+    std::vector<std::string> args = {"out.ttc"};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    const tool_run run = pack(args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_TRUE(get("out.ttc") == build_ttc(faces)) << inputs[0];
+  }
+}
+
 TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
   const std::vector<uint8_t> font = sample_font();
   const std::vector<uint8_t> text = {'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd'};
