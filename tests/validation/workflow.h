@@ -1,0 +1,64 @@
+// The workflow a user runs on a collection, on real fonts: facesplit the collection,
+// facemend every face, facepack the mended faces again; and an independent reading of the
+// fonts it starts from and writes, so that each output can be judged against its input.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Where a workflow starts: a collection installed on the system, or one the test builds
+// from the single fonts of a Debian package.
+struct workflow_source {
+  std::string name;  // for test names
+  std::filesystem::path collection;
+  std::string package;
+};
+
+// Test names show the source by its name.
+inline void PrintTo(const workflow_source& source, std::ostream* out) {
+  *out << source.name;
+}
+
+// One face as stored: its offset-table fields and its tables, in directory order.
+struct stored_face {
+  uint32_t version = 0;
+  uint16_t search_range = 0, entry_selector = 0, range_shift = 0;
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> tables;  // tag, bytes
+};
+
+// Every face of a collection, or the one face of a single font. Throws std::out_of_range
+// when a structure runs past the end of the file.
+std::vector<stored_face> stored_faces(const std::vector<uint8_t>& file);
+
+enum class output_kind { split, mended, packed };
+
+// An output of the workflow and the input face it came from.
+struct workflow_output {
+  std::filesystem::path file;
+  long face = 0;  // within `file`
+  long input_face = 0;
+  output_kind kind = output_kind::split;
+};
+
+struct workflow_run {
+  std::filesystem::path dir;    // every file the workflow wrote; the caller removes it
+  std::filesystem::path input;  // the collection it started from
+  long faces = 0;
+  std::vector<std::string> mend_reports;  // facemend's standard output, per face
+  std::vector<workflow_output> outputs;
+  std::string skip;     // why the workflow could not start: its fonts are not installed
+  std::string failure;  // what went wrong in a program run
+};
+
+// The font files a Debian package installed (.ttf and .otf), from dpkg's record of them;
+// those missing from the disk are left out and named in `missing`.
+std::vector<std::filesystem::path> package_fonts(const std::string& package, std::string& missing);
+
+// Runs the workflow in a fresh folder. A package's fonts are first joined into input.ttc by
+// the test font writer, so the programs are not judged by their own input.
+workflow_run run_workflow(const workflow_source& source);
