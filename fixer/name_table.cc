@@ -17,10 +17,13 @@ const char kRecordsOutside[] =
     "Broken font file: the `name' records reach past the end of the `name' table.\n";
 const char kStringOutside[] =
     "Broken font file: a `name' string reaches past the end of the `name' table.\n";
+const char kStringsRepeated[] =
+    "Broken font file: the `name' records name the same bytes over and over.\n";
 
-// Reads record `index` and copies its string from the storage at `storage`.
+// Reads record `index` and copies its string from the storage at `storage`, taking its
+// length from what `budget` allows.
 bool parse_name_record(std::span<const uint8_t> table, size_t index, uint16_t storage,
-                       sfnt_name_record& record, std::string& error) {
+                       uint64_t& budget, sfnt_name_record& record, std::string& error) {
   byte_reader r{table, kHeaderSize + kRecordSize * index};
   uint16_t length = 0, offset = 0;
   if (!read_u16(r, record.platform_id) || !read_u16(r, record.encoding_id) ||
@@ -35,6 +38,11 @@ bool parse_name_record(std::span<const uint8_t> table, size_t index, uint16_t st
     error = kStringOutside;
     return false;
   }
+  if (length > budget) {
+    error = kStringsRepeated;
+    return false;
+  }
+  budget -= length;
   record.string.assign(bytes->begin(), bytes->end());
   return true;
 }
@@ -49,10 +57,16 @@ std::optional<sfnt_name_table> parse_sfnt_name_table(std::span<const uint8_t> ta
     error = "Broken font file: the `name' table is too short for its header.\n";
     return std::nullopt;
   }
+  // Each record gets its own copy of its string. Records may share a string, but all
+  // strings lie in the table, so copies past its size plus what a rebuilt table can hold
+  // come only from records naming the same bytes over and over: a 770 KiB table of 65535
+  // records, each naming one 64 KiB string, would otherwise cost 4 GiB.
+  uint64_t budget = table.size() + kMaxStringBytes;
   sfnt_name_table parsed;
   parsed.records.resize(count);
   for (size_t i = 0; i < count; ++i)
-    if (!parse_name_record(table, i, storage, parsed.records[i], error)) return std::nullopt;
+    if (!parse_name_record(table, i, storage, budget, parsed.records[i], error))
+      return std::nullopt;
   return parsed;
 }
 

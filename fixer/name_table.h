@@ -22,8 +22,9 @@ struct sfnt_name_table {
 };
 
 // Reads the header, the records and their strings. The header, every record and every
-// string must lie inside `table`; otherwise nothing, with the reason in `error` (a line for
-// standard error).
+// string must lie inside `table`, and the strings may not total more than the table's size
+// plus 65535 bytes (only records naming the same bytes over and over reach that); otherwise
+// nothing, with the reason in `error` (a line for standard error).
 std::optional<sfnt_name_table> parse_sfnt_name_table(std::span<const uint8_t> table,
                                                      std::string& error);
 

@@ -90,6 +90,28 @@ TEST(NameTable, ParsesSharedStringsAndRendersEachRecordItsOwnCopy) {
   EXPECT_EQ(error, "Broken font file: the `name' table is too short for its header.\n");
 }
 
+// Records that all name one 60000-byte string: shared twice the copies stay within the
+// table's size plus 64 KiB, three times they do not, and the table is refused before a
+// hostile one (65535 records on one 64 KiB string) can cost gigabytes.
+std::vector<uint8_t> records_sharing_one_string(uint16_t count) {
+  std::vector<uint8_t> table;
+  for (uint16_t v : {uint16_t{0}, count, static_cast<uint16_t>(6 + 12 * count)}) put_u16(table, v);
+  for (uint16_t i = 0; i < count; ++i)
+    for (uint16_t v : {3, 1, 0x409, 1, 60000, 0}) put_u16(table, v);
+  table.resize(table.size() + 60000, 'a');
+  return table;
+}
+
+TEST(NameTable, RefusesStringsNamedOverAndOver) {
+  std::string error;
+  const std::optional<sfnt_name_table> twice =
+      parse_sfnt_name_table(records_sharing_one_string(2), error);
+  ASSERT_TRUE(twice.has_value()) << error;
+  EXPECT_EQ(twice->records[1].string, std::vector<uint8_t>(60000, 'a'));
+  EXPECT_FALSE(parse_sfnt_name_table(records_sharing_one_string(3), error).has_value());
+  EXPECT_EQ(error, "Broken font file: the `name' records name the same bytes over and over.\n");
+}
+
 TEST(NameTable, RefusesToRenderPastSixteenBitFields) {
   std::string error;
   std::vector<sfnt_name_record> records(5460, record(1, {}));
