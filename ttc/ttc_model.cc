@@ -18,8 +18,7 @@ uint64_t mix(uint64_t lane, const uint8_t* p) {
 
 // A fast hash of table bytes. It only narrows the candidates for sharing: identical bytes
 // are always confirmed by comparing them, so the host's byte order does not matter. Four
-// independent lanes let the processor hash as fast as memory delivers the bytes: facepack
-// hashes every table of every input, hundreds of megabytes for a CJK family.
+// independent lanes keep the multiplies from waiting on each other.
 uint64_t content_hash(std::span<const uint8_t> bytes) {
   constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
   uint64_t lanes[4] = {bytes.size() * kMultiplier, 1, 2, 3};
@@ -37,8 +36,25 @@ uint64_t content_hash(std::span<const uint8_t> bytes) {
   return hash ^ (hash >> 29);
 }
 
-ttc_content_key content_key(const sfnt_tag& tag, std::span<const uint8_t> data) {
-  return {tag, static_cast<uint32_t>(data.size()), content_hash(data)};
+std::span<const uint8_t> table_bytes(const ttc_info& info, int32_t index) {
+  const ttc_table& table = info.tables[static_cast<size_t>(index)];
+  return std::span<const uint8_t>(table.data).first(table.length);
+}
+
+bool same_bytes(const ttc_info& info, int32_t index, std::span<const uint8_t> data) {
+  const std::span<const uint8_t> stored = table_bytes(info, index);
+  return std::equal(data.begin(), data.end(), stored.begin(), stored.end());
+}
+
+// Files the new entry `index` under its tag and length, hashing the entries of that shape
+// once there are two of them.
+void index_by_shape(ttc_info& info, int32_t index, const sfnt_tag& tag,
+                    std::span<const uint8_t> data) {
+  ttc_shape& shape = info.by_shape[{tag, static_cast<uint32_t>(data.size())}];
+  if (shape.indices.size() == 1)
+    shape.hashes.push_back(content_hash(table_bytes(info, shape.indices[0])));
+  shape.indices.push_back(index);
+  if (shape.indices.size() > 1) shape.hashes.push_back(content_hash(data));
 }
 
 bool fits_length(std::span<const uint8_t> data) {
@@ -84,18 +100,22 @@ int32_t ttc_add_table_direct(ttc_info& info, const sfnt_tag& tag, uint32_t offse
   reserve_bytes(table.data, ttc_padded_length(data.size()));
   table.data.assign(data.begin(), data.end());
   table.data.resize(ttc_padded_length(data.size()), 0);
-  info.by_content[content_key(tag, data)].push_back(index);
+  index_by_shape(info, index, tag, data);
   info.by_offset.try_emplace({tag, offset}, index);
   return index;
 }
 
 int32_t ttc_find_table(const ttc_info& info, const sfnt_tag& tag, std::span<const uint8_t> data) {
   if (!fits_length(data)) return -1;
-  const auto candidates = info.by_content.find(content_key(tag, data));
-  if (candidates == info.by_content.end()) return -1;
-  for (const int32_t index : candidates->second) {
-    const std::vector<uint8_t>& stored = info.tables[static_cast<size_t>(index)].data;
-    if (std::equal(data.begin(), data.end(), stored.begin())) return index;
+  const auto found = info.by_shape.find({tag, static_cast<uint32_t>(data.size())});
+  if (found == info.by_shape.end()) return -1;
+  const ttc_shape& shape = found->second;
+  if (shape.indices.size() == 1)
+    return same_bytes(info, shape.indices[0], data) ? shape.indices[0] : -1;
+  const uint64_t hash = content_hash(data);
+  for (size_t i = 0; i < shape.indices.size(); ++i) {
+    if (shape.hashes[i] == hash && same_bytes(info, shape.indices[i], data))
+      return shape.indices[i];
   }
   return -1;
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <map>
 #include <span>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -38,17 +37,23 @@ struct ttc_face {
   std::vector<int32_t> table_indices;
 };
 
-// (tag, length, hash of the bytes): entries that can be identical share a key.
-using ttc_content_key = std::tuple<sfnt_tag, uint32_t, uint64_t>;
+// The pool entries of one tag and length, in pool order. Their bytes are hashed only once a
+// second entry of that shape arrives; until then a table is compared with the one entry
+// directly, so the glyph data that a family's faces share is read once to be compared and
+// never hashed.
+struct ttc_shape {
+  std::vector<int32_t> indices;
+  std::vector<uint64_t> hashes;  // of each entry's bytes once there are two entries, else empty
+};
 
 struct ttc_info {
   uint32_t version = 0x00010000;  // TTC header version, written unchanged
   std::vector<ttc_face> faces;
   std::vector<ttc_table> tables;  // the pool; an entry's position is its index
   // Lookups kept by the functions that append to the pool, so that sharing costs no scan
-  // of the pool: entries by content key (in pool order), and the first entry of each tag
-  // and offset given when it was added.
-  std::map<ttc_content_key, std::vector<int32_t>> by_content;
+  // of the pool: entries by tag and length, and the first entry of each tag and offset
+  // given when it was added.
+  std::map<std::pair<sfnt_tag, uint32_t>, ttc_shape> by_shape;
   std::map<std::pair<sfnt_tag, uint32_t>, int32_t> by_offset;
 };
 

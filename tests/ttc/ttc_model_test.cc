@@ -40,6 +40,27 @@ TEST(TtcModel, SharesOnlyTablesOfEqualTagLengthAndBytes) {
   EXPECT_EQ(ttc_find_table(info, make_tag("head"), big), -1);
 }
 
+// Tables of one tag and length are told apart by comparing with the only entry, and by
+// hash and bytes once there are several; either way the first equal entry is the answer.
+TEST(TtcModel, FindsEachOfManyEntriesOfOneTagAndLength) {
+  ttc_info info = create_ttc_info(0x00010000);
+  std::vector<std::vector<uint8_t>> tables;
+  for (uint32_t seed = 0; seed < 6; ++seed) tables.push_back(bytes_numbered(1001, seed));
+  EXPECT_EQ(ttc_find_table(info, kGlyf, tables[0]), -1);
+  for (size_t i = 0; i < tables.size(); ++i) {
+    EXPECT_EQ(ttc_find_table(info, kGlyf, tables[i]), -1) << i;
+    EXPECT_EQ(ttc_add_table(info, kGlyf, tables[i]), static_cast<int32_t>(i));
+    for (size_t j = 0; j <= i; ++j)
+      EXPECT_EQ(ttc_find_table(info, kGlyf, tables[j]), static_cast<int32_t>(j)) << i;
+  }
+  EXPECT_EQ(ttc_add_table_direct(info, kGlyf, 0, tables[3]), 6);
+  EXPECT_EQ(ttc_add_table(info, kGlyf, tables[3]), 3);
+  EXPECT_EQ(ttc_find_table(info, kLoca, tables[3]), -1);
+  EXPECT_EQ(ttc_add_table(info, kLoca, tables[3]), 7);
+  EXPECT_EQ(ttc_find_table(info, kLoca, tables[3]), 7);
+  EXPECT_EQ(ttc_find_table(info, kLoca, tables[2]), -1);
+}
+
 TEST(TtcModel, EntriesOwnAZeroPaddedCopy) {
   ttc_info info = create_ttc_info(0x00010000);
   std::vector<uint8_t> five = {1, 2, 3, 4, 5};
