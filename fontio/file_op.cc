@@ -10,7 +10,7 @@
 namespace {
 
 constexpr int64_t kMaxFileSize = INT64_C(0x7FFFFFFF);
-constexpr size_t kReadChunk = 32768;
+constexpr size_t kReadChunk = size_t{1} << 20;
 
 // Reads the rest of `data` from `file`; false after a read error or an early end of file,
 // both reported.
