@@ -28,12 +28,12 @@ def one_line(text):
     return " ".join(str(text).split())
 
 
-def check_face(spec):
-    path, index = spec.rsplit(":", 1)
+def check_face(face):
+    path, index = face.rsplit(":", 1)
     collector = Collector()
     logger = logging.getLogger("fontTools")
     logger.addHandler(collector)
-    lines = ["face\t" + spec]
+    lines = ["face\t" + face]
     try:
         font = TTFont(path, fontNumber=int(index), checkChecksums=1, lazy=True)
         for tag in font.reader.keys():
@@ -54,8 +54,8 @@ def check_face(spec):
 def main():
     logging.getLogger("fontTools").setLevel(logging.WARNING)
     logging.getLogger("fontTools").propagate = False
-    for spec in sys.argv[1:]:
-        print("\n".join(check_face(spec)), flush=True)
+    for face in sys.argv[1:]:
+        print("\n".join(check_face(face)), flush=True)
 
 
 if __name__ == "__main__":

@@ -82,12 +82,14 @@ void split_mend_and_pack(workflow_run& run) {
     if (!ran_cleanly("facemend", mend, run)) return;
     run.mend_reports.push_back(mend.out);
     pack_args.push_back(face_name("mended", i));
-    run.outputs.push_back({run.dir / face_name("face", i), 0, i, output_kind::split});
-    run.outputs.push_back({run.dir / face_name("mended", i), 0, i, output_kind::mended});
+    run.outputs.push_back({run.dir / face_name("face", i), 0, i, output_kind::split, run.input, i});
+    run.outputs.push_back({run.dir / face_name("mended", i), 0, i, output_kind::mended,
+                           run.dir / face_name("face", i), 0});
   }
   if (!ran_cleanly("facepack", run_tool(FACEPACK_PATH, pack_args, run.dir), run)) return;
   for (long i = 0; i < run.faces; ++i)
-    run.outputs.push_back({run.dir / "output.ttc", i, i, output_kind::packed});
+    run.outputs.push_back(
+        {run.dir / "output.ttc", i, i, output_kind::packed, run.dir / face_name("mended", i), 0});
 }
 
 }  // namespace

@@ -43,6 +43,10 @@ struct workflow_output {
   long face = 0;  // within `file`
   long input_face = 0;
   output_kind kind = output_kind::split;
+  // What the program that wrote it read: a face of the input for facesplit, the split
+  // face for facemend, the mended face for facepack.
+  std::filesystem::path source;
+  long source_face = 0;
 };
 
 struct workflow_run {

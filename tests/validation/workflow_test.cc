@@ -94,22 +94,29 @@ TEST_P(Workflow, FreeTypeReadsEveryOutputAsItsInput) {
   report("FreeType", run_.outputs.size());
 }
 
+// Each program's output must pass wherever what it read passed. wqy-zenhei.ttc itself is
+// refused (a misaligned table), while the faces facesplit lays out afresh pass, and so
+// must everything made from them.
 TEST_P(Workflow, OpenTypeSanitizerAcceptsEveryOutputWhoseInputItAccepts) {
   std::string missing;
   const std::string ots = find_ots_sanitize(missing);
   SKIP_UNLESS_PRESENT(missing);
-  std::vector<bool> accepted;
-  for (long i = 0; i < run_.faces; ++i) accepted.push_back(ots_accepts(ots, run_.input, i));
+  std::map<std::pair<std::string, long>, bool> accepted;
+  const auto accepts = [&](const std::filesystem::path& file, long face) {
+    auto [at, fresh] = accepted.try_emplace({file.string(), face}, false);
+    if (fresh) at->second = ots_accepts(ots, file, face);
+    return at->second;
+  };
   size_t checked = 0;
   for (const workflow_output& output : run_.outputs) {
-    if (!accepted.at(static_cast<size_t>(output.input_face))) continue;
-    EXPECT_TRUE(ots_accepts(ots, output.file, output.face)) << trace(output);
+    if (!accepts(output.source, output.source_face)) continue;
+    EXPECT_TRUE(accepts(output.file, output.face)) << trace(output);
     ++checked;
   }
   report("the OpenType Sanitizer", checked);
 }
 
-std::string spec(const std::filesystem::path& file, long face) {
+std::string face_arg(const std::filesystem::path& file, long face) {
   return file.string() + ":" + std::to_string(face);
 }
 
@@ -141,14 +148,14 @@ void expect_no_worse(const fonttools_verdict& in, const fonttools_verdict& out) 
 TEST_P(Workflow, FontToolsDecompilesEveryOutputWithoutNewWarnings) {
   SKIP_UNLESS_PRESENT(fonttools_missing());
   std::vector<std::string> faces;
-  for (long i = 0; i < run_.faces; ++i) faces.push_back(spec(run_.input, i));
+  for (long i = 0; i < run_.faces; ++i) faces.push_back(face_arg(run_.input, i));
   for (const workflow_output& output : run_.outputs)
-    faces.push_back(spec(output.file, output.face));
+    faces.push_back(face_arg(output.file, output.face));
   const std::map<std::string, fonttools_verdict> verdicts = fonttools_verdicts(faces);
   for (const workflow_output& output : run_.outputs) {
     SCOPED_TRACE(trace(output));
-    const auto in = verdicts.find(spec(run_.input, output.input_face));
-    const auto out = verdicts.find(spec(output.file, output.face));
+    const auto in = verdicts.find(face_arg(run_.input, output.input_face));
+    const auto out = verdicts.find(face_arg(output.file, output.face));
     ASSERT_TRUE(in != verdicts.end() && out != verdicts.end()) << "fontTools did not report";
     expect_no_worse(in->second, out->second);
   }
