@@ -22,6 +22,7 @@ std::string face_file_name(size_t index) {
 // Writes every face to its own file. A face that cannot be written is reported and the
 // others still written (status 2 at the end); a file that cannot be created stops the run.
 int write_faces(ttc_info& info) {
+  ttc_calculate_checksums(info);
   int status = 0;
   for (size_t i = 0; i < info.faces.size(); ++i) {
     const std::string name = face_file_name(i);
@@ -30,7 +31,7 @@ int write_faces(ttc_info& info) {
       std::perror(name.c_str());
       return 2;
     }
-    if (ttc_write_face_to_file(info, i, out->stream) < 0) {
+    if (ttc_write_face_with_checksums(info, i, out->stream) < 0) {
       discard_output(*out);
       status = 2;
       continue;

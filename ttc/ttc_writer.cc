@@ -58,22 +58,37 @@ std::vector<uint8_t> collection_header(ttc_info& info, uint64_t size) {
 }
 
 // Lays the face's tables out after its directory, in directory order, and returns the end.
-// A table listed twice is placed twice; both records then name the later place. Only the
-// face's own checksums are computed (once the layout is known to fit): splitting a
-// collection then sums each table once per face that lists it, not the whole pool per face.
-uint64_t place_face_tables(ttc_info& info, const ttc_face& face) {
+// A table listed twice is placed twice; both records then name the later place. With
+// `sum`, the face's own checksums are computed (once the layout is known to fit): splitting
+// a collection then sums each table once per face that lists it, not the whole pool per
+// face.
+uint64_t place_face_tables(ttc_info& info, const ttc_face& face, bool sum) {
   uint64_t end = directory_size(face);
   for (const int32_t index : face.table_indices) {
     ttc_table& table = info.tables[static_cast<size_t>(index)];
     table.offset = static_cast<uint32_t>(end);
     end += table.data.size();
   }
-  if (end > UINT32_MAX) return end;
+  if (end > UINT32_MAX || !sum) return end;
   for (const int32_t index : face.table_indices) {
     ttc_table& table = info.tables[static_cast<size_t>(index)];
     table.checksum = sfnt_directory_checksum(table.tag, table.data);
   }
   return end;
+}
+
+int64_t write_face(ttc_info& info, size_t face_index, std::FILE* stream, bool sum) {
+  const ttc_face& face = info.faces[face_index];
+  const uint64_t end = place_face_tables(info, face, sum);
+  if (!fits_offsets(end)) return -1;
+
+  std::vector<uint8_t> header(directory_size(face));
+  put_directory(info, face, header.data());
+  if (!write_output_bytes(stream, header)) return -1;
+  for (const int32_t index : face.table_indices) {
+    if (!write_output_bytes(stream, info.tables[static_cast<size_t>(index)].data)) return -1;
+  }
+  return static_cast<int64_t>(end);
 }
 
 }  // namespace
@@ -106,15 +121,9 @@ int64_t ttc_write_to_file(ttc_info& info, std::FILE* stream) {
 }
 
 int64_t ttc_write_face_to_file(ttc_info& info, size_t face_index, std::FILE* stream) {
-  const ttc_face& face = info.faces[face_index];
-  const uint64_t end = place_face_tables(info, face);
-  if (!fits_offsets(end)) return -1;
+  return write_face(info, face_index, stream, true);
+}
 
-  std::vector<uint8_t> header(directory_size(face));
-  put_directory(info, face, header.data());
-  if (!write_output_bytes(stream, header)) return -1;
-  for (const int32_t index : face.table_indices) {
-    if (!write_output_bytes(stream, info.tables[static_cast<size_t>(index)].data)) return -1;
-  }
-  return static_cast<int64_t>(end);
+int64_t ttc_write_face_with_checksums(ttc_info& info, size_t face_index, std::FILE* stream) {
+  return write_face(info, face_index, stream, false);
 }

@@ -1,7 +1,7 @@
 // Writing the collection model: the whole collection as one TrueType Collection file, or
-// one face as a single-face font file. Both recompute the checksums of the tables they write
-// and lay the tables out afresh; table bytes, sfnt versions and search fields are written as
-// the model holds them.
+// one face as a single-face font file. Both lay the tables out afresh and write checksums
+// computed from the tables' bytes (recomputed by the write itself, except where said below);
+// table bytes, sfnt versions and search fields are written as the model holds them.
 #pragma once
 
 #include <cstddef>
@@ -27,3 +27,8 @@ int64_t ttc_write_to_file(ttc_info& info, std::FILE* stream);
 // Writes face `face` as a single-face font: offset table, directory, then its tables in
 // directory order (a table listed twice is written twice). Same result as above.
 int64_t ttc_write_face_to_file(ttc_info& info, size_t face, std::FILE* stream);
+
+// The same with the checksums the pool entries hold, which ttc_calculate_checksums set from
+// the bytes as they are now: a program writing every face of a collection sums each table
+// once, not once for every face that lists it (ten times for a CJK family's glyph data).
+int64_t ttc_write_face_with_checksums(ttc_info& info, size_t face, std::FILE* stream);

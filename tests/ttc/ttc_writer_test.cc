@@ -143,6 +143,33 @@ TEST(TtcWriter, FaceLayoutInDirectoryOrder) {
             write_to_memory([&](std::FILE* s) { return ttc_write_to_file(fresh, s); }).bytes);
 }
 
+// Splitting sums the pool once and then writes each face with the sums the entries hold:
+// the faces come out as the recomputing writer gives them, and a sum set by hand shows that
+// nothing is summed again.
+TEST(TtcWriter, FacesWithChecksumsHeldByThePool) {
+  ttc_info info = sample_collection();
+  ttc_add_table_to_face(info, 0, make_tag("head"), std::vector<uint8_t>(54, 0x11));
+  ttc_info summed = info;
+  ttc_calculate_checksums(summed);
+  for (size_t f = 0; f < info.faces.size(); ++f) {
+    const written recomputed =
+        write_to_memory([&](std::FILE* s) { return ttc_write_face_to_file(info, f, s); });
+    const written held =
+        write_to_memory([&](std::FILE* s) { return ttc_write_face_with_checksums(summed, f, s); });
+    EXPECT_EQ(held.bytes, recomputed.bytes) << f;
+    EXPECT_EQ(held.result, recomputed.result) << f;
+  }
+  summed.tables[static_cast<size_t>(summed.faces[1].table_indices[1])].checksum = 0x12345678;
+  const written face1 =
+      write_to_memory([&](std::FILE* s) { return ttc_write_face_with_checksums(summed, 1, s); });
+  std::vector<uint8_t> expected;
+  put_offset_table(expected, 0x74727565, 2, 1, 2, 3);
+  put_record(expected, "aaaa", kSumA, 44, 6);
+  put_record(expected, "dddd", 0x12345678, 52, 3);
+  put_bytes(expected, {1, 2, 3, 4, 5, 6, 0, 0, 0xAA, 0xBB, 0xCC, 0});
+  EXPECT_EQ(face1.bytes, expected);
+}
+
 TEST(TtcWriter, RefusesOffsetsPastFourGigabytesAndReportsShortWrites) {
   ttc_info info = create_ttc_info(0x00010000);
   const size_t face = ttc_create_face(info);
