@@ -7,4 +7,4 @@ if [ ! -x /usr/bin/python3 ]; then
   echo "missing Debian packages: python3 python3-fonttools" >&2
   exit 2
 fi
-exec /usr/bin/python3 "$(dirname "$0")/bench.py" "$@"
+exec /usr/bin/python3 -B "$(dirname "$0")/bench.py" "$@"
