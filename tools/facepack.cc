@@ -42,9 +42,10 @@ size_t largest_input_size(int count, char** paths) {
   for (int i = 0; i < count; ++i) {
     struct stat st {};
     if (::stat(paths[i], &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    largest = std::max(largest, static_cast<uint64_t>(st.st_size));
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    if (size <= kLargestInput) largest = std::max(largest, size);
   }
-  return static_cast<size_t>(std::min(largest, kLargestInput));
+  return static_cast<size_t>(largest);
 }
 
 // Writes the collection to `path`, replacing it only when every write succeeded.

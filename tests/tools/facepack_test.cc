@@ -118,6 +118,19 @@ TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"all.ttc", "bad", "good.ttf"}));
 }
 
+// An input of 2 GiB (sparse, so it costs no disk) is refused by its size; no room is set
+// aside for it before the inputs are read.
+TEST_F(Facepack, InputOfTwoGigabytesIsRefusedBySize) {
+  put("good.ttf", build_sfnt({{"glyf", std::vector<uint8_t>(100, 7)}}));
+  put("huge.ttf", {});
+  std::filesystem::resize_file(path("huge.ttf"), uintmax_t{1} << 31);
+  const tool_run run = pack({"out.ttc", "good.ttf", "huge.ttf"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "File too large (2 GiB or more)...\n");
+  EXPECT_FALSE(std::filesystem::exists(path("out.ttc")));
+}
+
 TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   put("a.ttf", build_sfnt({{"glyf", std::vector<uint8_t>(100000, 7)}}));
   std::filesystem::create_directory(path("folder.ttc"));
