@@ -13,25 +13,10 @@
 #include <map>
 #include <memory>
 
+#include "support/freetype_face.h"
 #include "support/run_tool.h"
 
 namespace {
-
-struct ft_library_closer {
-  void operator()(FT_Library library) const { FT_Done_FreeType(library); }
-};
-struct ft_face_closer {
-  void operator()(FT_Face face) const { FT_Done_Face(face); }
-};
-using ft_library = std::unique_ptr<FT_LibraryRec_, ft_library_closer>;
-using ft_face = std::unique_ptr<FT_FaceRec_, ft_face_closer>;
-
-ft_face open_face(FT_Library library, const std::vector<uint8_t>& bytes) {
-  FT_Face face = nullptr;
-  if (FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), 0, &face))
-    return nullptr;
-  return ft_face(face);
-}
 
 // The font files a Debian package installed, from dpkg's record of its files.
 std::vector<std::string> package_fonts(const std::string& package) {
@@ -128,9 +113,8 @@ class RealFonts : public testing::TestWithParam<std::string> {};
 TEST_P(RealFonts, SurviveTheRepair) {
   const std::vector<std::string> fonts = package_fonts(GetParam());
   if (fonts.empty()) GTEST_SKIP() << "no fonts of package " << GetParam() << " installed";
-  FT_Library raw = nullptr;
-  ASSERT_EQ(FT_Init_FreeType(&raw), 0);
-  const ft_library library(raw);
+  const ft_library library = open_freetype();
+  ASSERT_NE(library, nullptr);
   std::string missing;
   for (const std::string& font : fonts) {
     if (std::filesystem::is_regular_file(font))

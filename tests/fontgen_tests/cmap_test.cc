@@ -6,7 +6,7 @@
 
 #include "fontgen/sample_font.h"
 #include "fontgen/tables.h"
-#include "freetype_face.h"
+#include "support/freetype_face.h"
 
 namespace {
 

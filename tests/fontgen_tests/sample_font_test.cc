@@ -10,7 +10,7 @@
 
 #include "fontgen/sample_font.h"
 #include "fontio/byte_fields.h"
-#include "freetype_face.h"
+#include "support/freetype_face.h"
 
 namespace {
 

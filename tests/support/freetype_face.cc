@@ -1,4 +1,4 @@
-#include "freetype_face.h"
+#include "support/freetype_face.h"
 
 #include FT_SFNT_NAMES_H
 
