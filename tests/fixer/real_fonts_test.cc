@@ -41,16 +41,6 @@ std::vector<std::pair<FT_ULong, std::vector<uint8_t>>> sfnt_tables(FT_Face face)
   return tables;
 }
 
-std::map<FT_ULong, FT_UInt> charmap_contents(FT_Face face, int index) {
-  std::map<FT_ULong, FT_UInt> map;
-  FT_Set_Charmap(face, face->charmaps[index]);
-  FT_UInt glyph = 0;
-  for (FT_ULong c = FT_Get_First_Char(face, &glyph); glyph != 0;
-       c = FT_Get_Next_Char(face, c, &glyph))
-    map[c] = glyph;
-  return map;
-}
-
 // Characters of charmap `index` of the output, looked up one by one.
 void expect_same_mapping(FT_Face before, FT_Face after, int index, bool cut) {
   const FT_CharMap in = before->charmaps[index], out = after->charmaps[index];

@@ -10,20 +10,9 @@
 
 #include "fontgen/sample_font.h"
 #include "support/run_tool.h"
+#include "support/validator_tools.h"
 
 namespace {
-
-// `name` found along PATH, or empty.
-std::string find_on_path(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  std::string dir;
-  while (std::getline(dirs, dir, ':')) {
-    const std::filesystem::path candidate = std::filesystem::path(dir) / name;
-    if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return {};
-}
 
 struct sample_files {
   std::filesystem::path dir;
@@ -57,8 +46,9 @@ void expect_clean(const tool_run& run, const std::string& what) {
 }
 
 TEST(Validators, OpenTypeSanitizerAcceptsEverySample) {
-  const std::string ots = find_on_path("ots-sanitize");
-  if (ots.empty()) GTEST_SKIP() << "ots-sanitize not found on PATH (Debian: opentype-sanitizer)";
+  std::string missing;
+  const std::string ots = find_ots_sanitize(missing);
+  SKIP_UNLESS_PRESENT(missing);
   const sample_files files = write_samples();
   for (const std::string& font : files.fonts) {
     expect_clean(run_tool(ots, {font}, files.dir), font);
@@ -86,12 +76,8 @@ for path in sys.argv[1:]:
 )";
 
 TEST(Validators, FontToolsReadsAndRewritesEverySample) {
-  const std::string python = "/usr/bin/python3";
-  if (::access(python.c_str(), X_OK) != 0) GTEST_SKIP() << python << " not found";
-  const std::filesystem::path probe_dir = make_temp_dir();
-  const tool_run probe = run_tool(python, {"-c", "import fontTools.ttLib"}, probe_dir);
-  std::filesystem::remove_all(probe_dir);
-  if (probe.status != 0) GTEST_SKIP() << "fontTools missing for " << python << ": " << probe.err;
+  SKIP_UNLESS_PRESENT(fonttools_missing());
+  const std::string python = kSystemPython;
 
   const sample_files files = write_samples();
   std::vector<std::string> args = {"-c", k_fonttools_check};

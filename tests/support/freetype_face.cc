@@ -30,3 +30,13 @@ std::vector<uint8_t> sfnt_name_bytes(FT_Face face, uint16_t platform_id, uint16_
   }
   return {};
 }
+
+std::map<FT_ULong, FT_UInt> charmap_contents(FT_Face face, int index) {
+  std::map<FT_ULong, FT_UInt> map;
+  FT_Set_Charmap(face, face->charmaps[index]);
+  FT_UInt glyph = 0;
+  for (FT_ULong c = FT_Get_First_Char(face, &glyph); glyph != 0;
+       c = FT_Get_Next_Char(face, c, &glyph))
+    map[c] = glyph;
+  return map;
+}

@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,3 +29,7 @@ ft_face open_face(FT_Library library, const std::vector<uint8_t>& bytes, FT_Long
 // The raw bytes of the name record (platform, encoding, language, name ID); empty if none.
 std::vector<uint8_t> sfnt_name_bytes(FT_Face face, uint16_t platform_id, uint16_t encoding_id,
                                      uint16_t language_id, uint16_t name_id);
+
+// Every character of charmap `index` and its glyph, walked in FreeType's order; leaves that
+// charmap selected.
+std::map<FT_ULong, FT_UInt> charmap_contents(FT_Face face, int index);

@@ -1,5 +1,7 @@
 #include "freetype_judge.h"
 
+#include "support/freetype_face.h"
+
 #include <gtest/gtest.h>
 
 #include <ft2build.h>
@@ -13,22 +15,6 @@
 #include <string>
 
 namespace {
-
-struct library_closer {
-  void operator()(FT_Library library) const { FT_Done_FreeType(library); }
-};
-struct face_closer {
-  void operator()(FT_Face face) const { FT_Done_Face(face); }
-};
-using library_ptr = std::unique_ptr<FT_LibraryRec_, library_closer>;
-using face_ptr = std::unique_ptr<FT_FaceRec_, face_closer>;
-
-face_ptr open_face(FT_Library library, const std::vector<uint8_t>& bytes, long index) {
-  FT_Face face = nullptr;
-  if (FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), index, &face))
-    return nullptr;
-  return face_ptr(face);
-}
 
 uint32_t be(const std::vector<uint8_t>& b, size_t at, size_t width) {
   uint32_t v = 0;
@@ -50,16 +36,6 @@ std::optional<FT_ULong> first_cut_code(FT_Face face) {
     if (be(cmap, at, 2) == 6 && be(cmap, at + 8, 2) == 256) return be(cmap, at + 6, 2) + 127;
   }
   return std::nullopt;
-}
-
-std::map<FT_ULong, FT_UInt> charmap_contents(FT_Face face, int index) {
-  std::map<FT_ULong, FT_UInt> map;
-  FT_Set_Charmap(face, face->charmaps[index]);
-  FT_UInt glyph = 0;
-  for (FT_ULong c = FT_Get_First_Char(face, &glyph); glyph != 0;
-       c = FT_Get_Next_Char(face, c, &glyph))
-    map[c] = glyph;
-  return map;
 }
 
 bool is_mac_roman_format6(FT_CharMap charmap) {
@@ -98,12 +74,12 @@ std::string text(const char* s) {
 
 void expect_freetype_same_face(const std::vector<uint8_t>& in, long in_face,
                                const std::vector<uint8_t>& out, long out_face, bool mended) {
-  FT_Library raw = nullptr;
-  ASSERT_EQ(FT_Init_FreeType(&raw), 0);
-  const library_ptr library(raw);
-  const face_ptr before = open_face(raw, in, in_face);
+  const ft_library library = open_freetype();
+  ASSERT_NE(library, nullptr);
+  FT_Library raw = library.get();
+  const ft_face before = open_face(raw, in, in_face);
   ASSERT_TRUE(before) << "FreeType refuses the input face";
-  const face_ptr after = open_face(raw, out, out_face);
+  const ft_face after = open_face(raw, out, out_face);
   ASSERT_TRUE(after) << "FreeType refuses the output face";
   EXPECT_EQ(after->num_glyphs, before->num_glyphs);
   EXPECT_EQ(text(after->family_name), text(before->family_name));

@@ -10,8 +10,6 @@
 
 namespace {
 
-const char kPython[] = "/usr/bin/python3";
-
 std::vector<std::string> split_tabs(const std::string& line) {
   std::vector<std::string> fields;
   std::stringstream in(line);
@@ -21,22 +19,6 @@ std::vector<std::string> split_tabs(const std::string& line) {
 
 }  // namespace
 
-bool running_in_ci() {
-  const char* ci = std::getenv("CI");
-  return ci != nullptr && *ci != '\0' && std::string(ci) != "false" && std::string(ci) != "0";
-}
-
-std::string find_ots_sanitize(std::string& missing) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  for (std::string dir; std::getline(dirs, dir, ':');) {
-    const std::filesystem::path candidate = std::filesystem::path(dir) / "ots-sanitize";
-    if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  missing = "ots-sanitize not found on PATH (Debian: opentype-sanitizer)";
-  return {};
-}
-
 bool ots_accepts(const std::string& ots, const std::filesystem::path& file, long face) {
   const std::filesystem::path dir = make_temp_dir();
   const tool_run run = run_tool(ots, {file.string(), "sanitized", std::to_string(face)}, dir);
@@ -44,20 +26,11 @@ bool ots_accepts(const std::string& ots, const std::filesystem::path& file, long
   return run.status == 0;
 }
 
-std::string fonttools_missing() {
-  if (::access(kPython, X_OK) != 0) return std::string(kPython) + " not found";
-  const std::filesystem::path dir = make_temp_dir();
-  const tool_run probe = run_tool(kPython, {"-c", "import fontTools.ttLib"}, dir);
-  std::filesystem::remove_all(dir);
-  if (probe.status == 0) return {};
-  return std::string("fontTools missing for ") + kPython + " (Debian: python3-fonttools)";
-}
-
 std::map<std::string, fonttools_verdict> fonttools_verdicts(const std::vector<std::string>& faces) {
   std::vector<std::string> args = {FONTTOOLS_CHECK_PATH};
   args.insert(args.end(), faces.begin(), faces.end());
   const std::filesystem::path dir = make_temp_dir();
-  const tool_run run = run_tool(kPython, args, dir);
+  const tool_run run = run_tool(kSystemPython, args, dir);
   std::filesystem::remove_all(dir);
   EXPECT_EQ(run.status, 0) << run.err;
   std::map<std::string, fonttools_verdict> verdicts;
