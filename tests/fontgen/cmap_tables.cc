@@ -28,21 +28,6 @@ std::vector<code_run> runs_of(const Map& glyphs) {
   return runs;
 }
 
-uint16_t largest_power_of_two_at_most(uint16_t n) {
-  uint16_t p = 1;
-  while (static_cast<uint32_t>(p) * 2 <= n) p = static_cast<uint16_t>(p * 2);
-  return p;
-}
-
-uint16_t log2_of(uint16_t power) {
-  uint16_t log = 0;
-  while (power > 1) {
-    power = static_cast<uint16_t>(power / 2);
-    ++log;
-  }
-  return log;
-}
-
 void put_groups(std::vector<uint8_t>& out, const std::vector<code_run>& runs) {
   put_u32(out, static_cast<uint32_t>(runs.size()));
   for (const code_run& r : runs) {

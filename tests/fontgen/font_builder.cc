@@ -5,21 +5,6 @@
 
 namespace {
 
-uint16_t largest_power_of_two_at_most(uint16_t n) {
-  uint16_t p = 1;
-  while (n > 0 && static_cast<uint32_t>(p) * 2 <= n) p = static_cast<uint16_t>(p * 2);
-  return n == 0 ? 0 : p;
-}
-
-uint16_t log2_of(uint16_t power) {
-  uint16_t log = 0;
-  while (power > 1) {
-    power = static_cast<uint16_t>(power / 2);
-    ++log;
-  }
-  return log;
-}
-
 void put_offset_table(std::vector<uint8_t>& out, size_t num_tables, const face_header& header) {
   const uint16_t n = static_cast<uint16_t>(num_tables);
   uint16_t range = header.search_range, selector = header.entry_selector,
@@ -43,6 +28,21 @@ void put_padded(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
+
+uint16_t largest_power_of_two_at_most(uint16_t n) {
+  uint16_t p = 1;
+  while (n > 0 && static_cast<uint32_t>(p) * 2 <= n) p = static_cast<uint16_t>(p * 2);
+  return n == 0 ? 0 : p;
+}
+
+uint16_t log2_of(uint16_t power) {
+  uint16_t log = 0;
+  while (power > 1) {
+    power = static_cast<uint16_t>(power / 2);
+    ++log;
+  }
+  return log;
+}
 
 void put_u8(std::vector<uint8_t>& out, uint8_t v) {
   out.push_back(v);

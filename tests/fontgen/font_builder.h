@@ -30,6 +30,11 @@ std::vector<uint8_t> build_sfnt(const std::vector<font_table>& tables,
 std::vector<uint8_t> build_ttc(const std::vector<std::vector<font_table>>& faces,
                                uint32_t version = 0x00010000);
 
+// For the binary-search fields of sfnt headers: the largest power of two not above `n` (0 for
+// 0), and the base-2 logarithm of a power of two.
+uint16_t largest_power_of_two_at_most(uint16_t n);
+uint16_t log2_of(uint16_t power);
+
 // Big-endian appenders for building table bytes.
 void put_u8(std::vector<uint8_t>& out, uint8_t v);
 void put_u16(std::vector<uint8_t>& out, uint16_t v);
