@@ -122,8 +122,7 @@ TEST(Facemend, RefusesInputsItCannotRead) {
       {legacy_sample_collection(), "",
        "This is a font collection (ttcf), not a single font: split it into its faces with "
        "facesplit first.\n"},
-      {directory_cut, "",
-       "Broken font file: table directory runs past the end of the file.\n"},
+      {directory_cut, "", "Broken font file: table directory runs past the end of the file.\n"},
       {truncated, "", "Broken font file: table 'post' runs past the end of the file.\n"},
       {build_sfnt(with_table(tables, "name", name)), "",
        "Broken font file: a `name' string reaches past the end of the `name' table.\n"},
