@@ -21,14 +21,24 @@ sfnt_record record_at(const uint8_t* p) {
 
 std::optional<sfnt_directory> read_sfnt_directory(std::span<const uint8_t> file, uint64_t at,
                                                   std::string& problem) {
-  const auto header = checked_extent(file, at, kOffsetTableSize);
+  return read_sfnt_directory_head(file, file.size(), at, problem);
+}
+
+uint64_t sfnt_directory_size(uint16_t num_tables) {
+  return kOffsetTableSize + kRecordSize * num_tables;
+}
+
+std::optional<sfnt_directory> read_sfnt_directory_head(std::span<const uint8_t> head,
+                                                       uint64_t file_size, uint64_t at,
+                                                       std::string& problem) {
+  const auto header = checked_extent(head, at, kOffsetTableSize);
   if (!header) {
     problem = "offset table runs past the end of the file";
     return std::nullopt;
   }
   const uint8_t* h = header->data();
   const uint16_t num_tables = read_uint16(h + 4);
-  const auto records = checked_extent(file, at + kOffsetTableSize, kRecordSize * num_tables);
+  const auto records = checked_extent(head, at + kOffsetTableSize, kRecordSize * num_tables);
   if (!records) {
     problem = "table directory runs past the end of the file";
     return std::nullopt;
@@ -42,7 +52,7 @@ std::optional<sfnt_directory> read_sfnt_directory(std::span<const uint8_t> file,
   dir.records.reserve(num_tables);
   for (uint64_t i = 0; i < num_tables; ++i) {
     const sfnt_record record = record_at(records->data() + kRecordSize * i);
-    if (!extent_fits(file.size(), record.offset, record.length)) {
+    if (!extent_fits(file_size, record.offset, record.length)) {
       problem = "table '" + tag_text(record.tag) + "' runs past the end of the file";
       return std::nullopt;
     }

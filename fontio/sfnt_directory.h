@@ -33,5 +33,17 @@ struct sfnt_directory {
 std::optional<sfnt_directory> read_sfnt_directory(std::span<const uint8_t> file, uint64_t at,
                                                   std::string& problem);
 
+// The same for a file of `file_size` bytes of which only `head`, its first bytes, is at hand:
+// the offset table and directory must lie inside `head`, every table inside the file. A
+// reader that takes the directory's bytes, or the whole file when it is shorter, gets the
+// answers and messages of the whole-file reader.
+std::optional<sfnt_directory> read_sfnt_directory_head(std::span<const uint8_t> head,
+                                                       uint64_t file_size, uint64_t at,
+                                                       std::string& problem);
+
+// How many bytes from the start of a single-face font hold its offset table (12) and, once
+// `num_tables` is known from it, its whole directory.
+uint64_t sfnt_directory_size(uint16_t num_tables);
+
 // The tag as text for messages: printable ASCII bytes as they are, others as '?'.
 std::string tag_text(const sfnt_tag& tag);

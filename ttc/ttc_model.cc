@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "fontio/byte_buffer.h"
 
@@ -92,17 +93,32 @@ int32_t ttc_add_table(ttc_info& info, const sfnt_tag& tag, std::span<const uint8
 int32_t ttc_add_table_direct(ttc_info& info, const sfnt_tag& tag, uint32_t offset,
                              std::span<const uint8_t> data) {
   if (info.tables.size() >= ttc_max_tables || !fits_length(data)) return -1;
+  std::vector<uint8_t> copy;
+  reserve_bytes(copy, ttc_padded_length(data.size()));
+  copy.assign(data.begin(), data.end());
+  copy.resize(ttc_padded_length(data.size()), 0);
+  return ttc_adopt_table(info, tag, offset, static_cast<uint32_t>(data.size()), std::move(copy));
+}
+
+int32_t ttc_adopt_table(ttc_info& info, const sfnt_tag& tag, uint32_t offset, uint32_t length,
+                        std::vector<uint8_t>&& data) {
+  if (info.tables.size() >= ttc_max_tables || data.size() != ttc_padded_length(length)) return -1;
   const int32_t index = static_cast<int32_t>(info.tables.size());
   ttc_table& table = info.tables.emplace_back();
   table.tag = tag;
   table.offset = offset;
-  table.length = static_cast<uint32_t>(data.size());
-  reserve_bytes(table.data, ttc_padded_length(data.size()));
-  table.data.assign(data.begin(), data.end());
-  table.data.resize(ttc_padded_length(data.size()), 0);
-  index_by_shape(info, index, tag, data);
+  table.length = length;
+  table.data = std::move(data);
+  index_by_shape(info, index, tag, table_bytes(info, index));
   info.by_offset.try_emplace({tag, offset}, index);
   return index;
+}
+
+std::span<const int32_t> ttc_entries_of_shape(const ttc_info& info, const sfnt_tag& tag,
+                                              uint32_t length) {
+  const auto found = info.by_shape.find({tag, length});
+  if (found == info.by_shape.end()) return {};
+  return found->second.indices;
 }
 
 int32_t ttc_find_table(const ttc_info& info, const sfnt_tag& tag, std::span<const uint8_t> data) {

@@ -81,6 +81,17 @@ int32_t ttc_add_table(ttc_info& info, const sfnt_tag& tag, std::span<const uint8
 int32_t ttc_add_table_direct(ttc_info& info, const sfnt_tag& tag, uint32_t offset,
                              std::span<const uint8_t> data);
 
+// Appends a new entry that takes over `data`: `length` bytes of the table, then zeros up to
+// a multiple of 4. For readers that read a table straight into the buffer it will live in;
+// -1 (nothing changed) when the pool is full or `data` is not so shaped.
+int32_t ttc_adopt_table(ttc_info& info, const sfnt_tag& tag, uint32_t offset, uint32_t length,
+                        std::vector<uint8_t>&& data);
+
+// The entries with this tag and length, in pool order: the only ones a table of that
+// length can share.
+std::span<const int32_t> ttc_entries_of_shape(const ttc_info& info, const sfnt_tag& tag,
+                                              uint32_t length);
+
 // The first entry, in pool order, with this tag, length and bytes; -1 when none.
 int32_t ttc_find_table(const ttc_info& info, const sfnt_tag& tag, std::span<const uint8_t> data);
 

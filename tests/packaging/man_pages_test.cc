@@ -28,7 +28,7 @@ const std::vector<page>& pages() {
        // Inputs shorter than an offset table are refused before the directory is read.
        {"offset table runs past the end of the file"}},
       {"facepack",
-       {"fontio/file_op.cc", "fontio/output_file.cc", "fontio/sfnt_directory.cc",
+       {"fontio/font_source.cc", "fontio/output_file.cc", "fontio/sfnt_directory.cc",
         "ttc/ttc_model.cc", "ttc/ttc_writer.cc", "tools/facepack.cc", "tools/join_input.cc"},
        {}},
       {"facesplit",

@@ -58,8 +58,8 @@ TEST_F(Facepack, JoinsFontsStoringIdenticalTablesOnce) {
   EXPECT_EQ(faces[0].range_shift, 3);
 }
 
-// The inputs share one read buffer: whatever order their sizes come in, nothing of a larger
-// input may show through in a smaller one read after it.
+// The inputs share one reading buffer: whatever order their sizes come in, nothing of a
+// larger input may show through in a smaller one read after it.
 TEST_F(Facepack, InputsOfEverySizeInAnyOrder) {
   const std::vector<font_table> large = {{"glyf", std::vector<uint8_t>((3 << 20) + 1, 5)},
                                          {"name", {1, 2, 3}}};
@@ -80,6 +80,37 @@ TEST_F(Facepack, InputsOfEverySizeInAnyOrder) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out + run.err, "");
     EXPECT_TRUE(get("out.ttc") == build_ttc(faces)) << inputs[0];
+  }
+}
+
+// Tables longer than the pieces that inputs are compared in, of one tag and length, that
+// differ only in one piece: the first, a middle one or the last byte. Each is kept as its
+// own entry, and a copy of any of them is stored once, whether the pool holds one
+// candidate of that length (compared piece by piece) or several (found by hash).
+TEST_F(Facepack, SharesOnlyTablesEqualInEveryPiece) {
+  const size_t length = (600 << 10) + 3;
+  std::vector<uint8_t> glyf(length);
+  for (size_t i = 0; i < length; ++i) glyf[i] = static_cast<uint8_t>(i * 7 + (i >> 16));
+  std::vector<std::vector<font_table>> fonts;
+  for (const size_t changed : {length, size_t{0}, size_t{300} << 10, length - 1}) {
+    std::vector<uint8_t> bytes = glyf;
+    if (changed < length) bytes[changed] ^= 0x80;
+    fonts.push_back({{"glyf", bytes}, {"name", {1, 2}}});
+    put("f" + std::to_string(fonts.size() - 1) + ".ttf", build_sfnt(fonts.back()));
+  }
+  // The second input meets one candidate; the later ones meet several.
+  for (const std::vector<size_t>& order :
+       std::vector<std::vector<size_t>>{{0, 0, 1, 0}, {0, 2, 2, 0}, {0, 3, 1, 3, 0}, {3, 0, 3}}) {
+    std::vector<std::string> args = {"out.ttc"};
+    std::vector<std::vector<font_table>> faces;
+    for (const size_t font : order) {
+      args.push_back("f" + std::to_string(font) + ".ttf");
+      faces.push_back(fonts[font]);
+    }
+    const tool_run run = pack(args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_TRUE(get("out.ttc") == build_ttc(faces)) << args[1] << " " << args[2];
   }
 }
 
