@@ -20,21 +20,27 @@ constexpr int kMadviseCollapse = 25;
 void collapse_first_huge_page(uintptr_t begin, uintptr_t end) {
   const uintptr_t first = begin & ~(kHugePage - 1);
   if (first != begin || end - begin < kHugePage) return;
+#ifdef __linux__
   ::madvise(reinterpret_cast<void*>(first), kHugePage, kMadviseCollapse);
+#endif
 }
 
-// Advises the kernel on the pages that hold [data, data + size).
-void back_at_once(uint8_t* data, size_t size) {
+// Advises the kernel on the pages of [data, data + room), and backs those that hold the
+// first `size` bytes: the rest of the room is only there to make whole huge pages, and
+// where there are none it takes no memory.
+void back_at_once(uint8_t* data, size_t size, size_t room) {
   const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
   const uintptr_t begin = reinterpret_cast<uintptr_t>(data) & ~(page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size + page - 1) & ~(page - 1);
+  const auto end_of = [&](size_t bytes) {
+    return (reinterpret_cast<uintptr_t>(data) + bytes + page - 1) & ~(page - 1);
+  };
   void* const start = reinterpret_cast<void*>(begin);
 #ifdef MADV_HUGEPAGE
-  ::madvise(start, end - begin, MADV_HUGEPAGE);
-  collapse_first_huge_page(begin, end);
+  ::madvise(start, end_of(room) - begin, MADV_HUGEPAGE);
+  collapse_first_huge_page(begin, end_of(room));
 #endif
 #ifdef MADV_POPULATE_WRITE
-  ::madvise(start, end - begin, MADV_POPULATE_WRITE);
+  ::madvise(start, end_of(size) - begin, MADV_POPULATE_WRITE);
 #endif
 }
 
@@ -54,5 +60,5 @@ void reserve_bytes(std::vector<uint8_t>& buffer, size_t size) {
   if (buffer.capacity() >= size) return;
   const size_t room = room_for(size);
   buffer.reserve(room);
-  if (room >= kLargeBuffer) back_at_once(buffer.data(), room);
+  if (room >= kLargeBuffer) back_at_once(buffer.data(), size, room);
 }
