@@ -61,6 +61,30 @@ TEST(TtcModel, FindsEachOfManyEntriesOfOneTagAndLength) {
   EXPECT_EQ(ttc_find_table(info, kLoca, tables[2]), -1);
 }
 
+// A table read straight into its own buffer joins the pool as if it had been copied in:
+// later tables share it by content, and its shape lists it in pool order.
+TEST(TtcModel, AdoptedBuffersAreEntriesLikeCopiedOnes) {
+  ttc_info info = create_ttc_info(0x00010000);
+  const std::vector<uint8_t> table = bytes_numbered(1001, 4);
+  std::vector<uint8_t> padded = table;
+  padded.resize(1004, 0);
+  EXPECT_EQ(ttc_adopt_table(info, kGlyf, 0, 1001, std::vector<uint8_t>(table)), -1);
+  EXPECT_TRUE(info.tables.empty());
+  EXPECT_EQ(ttc_adopt_table(info, kGlyf, 0, 1001, std::vector<uint8_t>(padded)), 0);
+  EXPECT_EQ(info.tables[0].length, 1001u);
+  EXPECT_EQ(info.tables[0].data, padded);
+  EXPECT_EQ(ttc_add_table(info, kGlyf, table), 0);
+  EXPECT_EQ(ttc_add_table(info, kGlyf, bytes_numbered(1001, 5)), 1);
+  EXPECT_EQ(ttc_adopt_table(info, kGlyf, 0, 1001, std::vector<uint8_t>(padded)), 2);
+  EXPECT_EQ(ttc_find_table(info, kGlyf, table), 0);  // the first of equal entries
+  EXPECT_EQ(ttc_add_table(info, kLoca, table), 3);
+  EXPECT_EQ(std::vector<int32_t>(ttc_entries_of_shape(info, kGlyf, 1001).begin(),
+                                 ttc_entries_of_shape(info, kGlyf, 1001).end()),
+            (std::vector<int32_t>{0, 1, 2}));
+  EXPECT_TRUE(ttc_entries_of_shape(info, kGlyf, 1000).empty());
+  EXPECT_TRUE(ttc_entries_of_shape(info, make_tag("head"), 1001).empty());
+}
+
 TEST(TtcModel, EntriesOwnAZeroPaddedCopy) {
   ttc_info info = create_ttc_info(0x00010000);
   std::vector<uint8_t> five = {1, 2, 3, 4, 5};
