@@ -51,7 +51,8 @@ std::optional<sfnt_directory> single_face_directory(const std::string& path,
 // compared piece by piece as it is read. Nothing after a failed read.
 std::optional<bool> source_matches(const font_source& source, const sfnt_record& record,
                                    std::span<const uint8_t> stored, std::vector<uint8_t>& scratch) {
-  scratch.resize(kPiece);
+  const size_t first_piece = static_cast<size_t>(std::min<uint64_t>(kPiece, record.length));
+  if (scratch.size() < first_piece) scratch.resize(first_piece);
   for (uint64_t done = 0; done < record.length; done += kPiece) {
     const size_t piece = static_cast<size_t>(std::min<uint64_t>(kPiece, record.length - done));
     const std::span<uint8_t> bytes = std::span<uint8_t>(scratch).first(piece);
