@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int64_t kMaxFileSize = INT64_C(0x7FFFFFFF);
 constexpr size_t kReadChunk = size_t{1} << 20;
 
 // Reads the rest of `data` from `file`; false after a read error or an early end of file,
@@ -48,16 +47,14 @@ bool size_buffer(std::vector<uint8_t>& data, size_t size) {
   }
 }
 
-// A folder opens for reading on some systems but has no bytes to give; it is refused as
-// the open failure it is (errno EISDIR).
-bool is_folder(std::FILE* file) {
+}  // namespace
+
+bool is_folder(int fd) {
   struct stat st {};
-  if (::fstat(::fileno(file), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   errno = EISDIR;
   return true;
 }
-
-}  // namespace
 
 int64_t get_file_size(std::FILE* file) {
   if (std::fseek(file, 0, SEEK_END) != 0) {
@@ -78,7 +75,7 @@ int64_t get_file_size(std::FILE* file) {
 
 load_status load_file_into(const std::string& path, std::vector<uint8_t>& data) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr || is_folder(file)) {
+  if (file == nullptr || is_folder(::fileno(file))) {
     std::perror("fopen");
     if (file != nullptr) std::fclose(file);
     data.clear();

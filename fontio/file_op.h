@@ -17,6 +17,15 @@ struct loaded_file {
   std::vector<uint8_t> data;
 };
 
+// The largest file the loaders take: sizes in the fonts' own 32-bit fields cannot address
+// more, and the checks on them are made in signed 32-bit room.
+inline constexpr int64_t kMaxFileSize = INT64_C(0x7FFFFFFF);
+
+// Whether the open file `fd` is a folder, which may open for reading on some systems but has
+// no bytes to give; sets errno to EISDIR when it is, so that it is reported as the open
+// failure it is.
+bool is_folder(int fd);
+
 // Size of an open stream in bytes, or -1 (reported with perror). Leaves it at its start.
 int64_t get_file_size(std::FILE* file);
 

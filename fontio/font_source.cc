@@ -1,7 +1,6 @@
 #include "fontio/font_source.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,10 +8,9 @@
 #include <cstdio>
 
 #include "fontio/byte_reader.h"
+#include "fontio/file_op.h"
 
 namespace {
-
-constexpr int64_t kMaxFileSize = INT64_C(0x7FFFFFFF);
 
 // The size of an open file found by seeking, as the whole-file loader finds it, so that a
 // pipe is refused in the same words; -1 after the problem has been reported.
@@ -28,15 +26,6 @@ int64_t seek_size(int fd) {
     return -1;
   }
   return end;
-}
-
-// A folder may open for reading but has no bytes to give; it is refused as the open
-// failure it is (errno EISDIR).
-bool is_folder(int fd) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  errno = EISDIR;
-  return true;
 }
 
 }  // namespace
