@@ -29,3 +29,10 @@ uint32_t sfnt_directory_checksum(const sfnt_tag& tag, std::span<const uint8_t> t
   // The sum is modular, so taking the word out is the same as summing it as zero.
   return sum - read_uint32(table.data() + kCheckSumAdjustment);
 }
+
+uint32_t sfnt_directory_checksum_add(uint32_t sum, const sfnt_tag& tag, uint64_t at,
+                                     std::span<const uint8_t> piece) {
+  // The sum is modular and the pieces are whole words, so the pieces' sums add up to the
+  // table's; the `head` table's adjustment field lies in the first piece.
+  return sum + (at == 0 ? sfnt_directory_checksum(tag, piece) : CalcTableChecksum(piece));
+}

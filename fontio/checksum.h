@@ -16,3 +16,10 @@ uint32_t CalcTableChecksum(std::span<const uint8_t> table);
 // set only after every directory checksum is known, so readers that verify the `head`
 // checksum leave it out too.
 uint32_t sfnt_directory_checksum(const sfnt_tag& tag, std::span<const uint8_t> table);
+
+// The directory checksum of a table summed piece by piece, for tables read a piece at a
+// time: `sum` so far plus the piece that starts at byte `at` of the table. Every piece but
+// the last must be a whole number of words, and the first at least 12 bytes unless it is
+// the whole table.
+uint32_t sfnt_directory_checksum_add(uint32_t sum, const sfnt_tag& tag, uint64_t at,
+                                     std::span<const uint8_t> piece);

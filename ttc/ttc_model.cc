@@ -1,61 +1,56 @@
 #include "ttc/ttc_model.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
 #include <utility>
 
 #include "fontio/byte_buffer.h"
+#include "ttc/content_hash.h"
 
 namespace {
 
-// Mixes one 8-byte word into a lane of the hash.
-uint64_t mix(uint64_t lane, const uint8_t* p) {
-  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-  uint64_t word = 0;
-  std::memcpy(&word, p, 8);
-  lane = (lane ^ word) * kMultiplier;
-  return lane ^ (lane >> 32);
-}
-
-// A fast hash of table bytes. It only narrows the candidates for sharing: identical bytes
-// are always confirmed by comparing them, so the host's byte order does not matter. Four
-// independent lanes keep the multiplies from waiting on each other.
-uint64_t content_hash(std::span<const uint8_t> bytes) {
-  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-  uint64_t lanes[4] = {bytes.size() * kMultiplier, 1, 2, 3};
-  size_t i = 0;
-  for (; bytes.size() - i >= 32; i += 32) {
-    for (size_t lane = 0; lane < 4; ++lane)
-      lanes[lane] = mix(lanes[lane], bytes.data() + i + 8 * lane);
-  }
-  uint64_t hash = lanes[0];
-  for (size_t lane = 1; lane < 4; ++lane) hash = (hash ^ lanes[lane]) * kMultiplier;
-  for (; bytes.size() - i >= 8; i += 8) hash = mix(hash, bytes.data() + i);
-  uint8_t tail[8] = {};
-  if (i < bytes.size()) std::memcpy(tail, bytes.data() + i, bytes.size() - i);
-  hash = mix(hash, tail);
-  return hash ^ (hash >> 29);
-}
-
-std::span<const uint8_t> table_bytes(const ttc_info& info, int32_t index) {
-  const ttc_table& table = info.tables[static_cast<size_t>(index)];
+std::span<const uint8_t> held_bytes(const ttc_table& table) {
   return std::span<const uint8_t>(table.data).first(table.length);
 }
 
+// Whether entry `index` holds exactly `data`, compared piece by piece; false when a placed
+// entry cannot be read.
 bool same_bytes(const ttc_info& info, int32_t index, std::span<const uint8_t> data) {
-  const std::span<const uint8_t> stored = table_bytes(info, index);
-  return std::equal(data.begin(), data.end(), stored.begin(), stored.end());
+  const ttc_table& table = info.tables[static_cast<size_t>(index)];
+  if (table.length != data.size()) return false;
+  std::vector<uint8_t> room;
+  for (size_t done = 0; done < data.size(); done += ttc_hash_piece) {
+    const std::span<const uint8_t> want =
+        data.subspan(done, std::min(ttc_hash_piece, data.size() - done));
+    const std::optional<std::span<const uint8_t>> have =
+        ttc_table_piece(info, index, done, want.size(), room);
+    if (!have || !std::equal(want.begin(), want.end(), have->begin())) return false;
+  }
+  return true;
 }
 
-// Files the new entry `index` under its tag and length, hashing the entries of that shape
-// once there are two of them.
-void index_by_shape(ttc_info& info, int32_t index, const sfnt_tag& tag,
-                    std::span<const uint8_t> data) {
-  ttc_shape& shape = info.by_shape[{tag, static_cast<uint32_t>(data.size())}];
-  if (shape.indices.size() == 1)
-    shape.hashes.push_back(content_hash(table_bytes(info, shape.indices[0])));
+// Files the new entry `index` under its tag and length. Once a shape has two entries, every
+// entry of it is hashed: before that, a table is compared with the one entry directly. A
+// placed entry that cannot be read stays unhashed and is then never found by content.
+void index_by_shape(ttc_info& info, int32_t index) {
+  const ttc_table& added = info.tables[static_cast<size_t>(index)];
+  ttc_shape& shape = info.by_shape[{added.tag, added.length}];
   shape.indices.push_back(index);
-  if (shape.indices.size() > 1) shape.hashes.push_back(content_hash(data));
+  if (shape.indices.size() < 2) return;
+  std::vector<uint8_t> room;
+  for (const int32_t i : shape.indices) {
+    if (!info.tables[static_cast<size_t>(i)].hash) ttc_hash_entry(info, i, room);
+  }
+}
+
+// Appends an entry that is complete but for its place in the lookups, and files it there.
+int32_t append_entry(ttc_info& info, ttc_table&& table) {
+  const int32_t index = static_cast<int32_t>(info.tables.size());
+  const std::pair<sfnt_tag, uint32_t> by_offset{table.tag, table.offset};
+  info.tables.push_back(std::move(table));
+  index_by_shape(info, index);
+  info.by_offset.try_emplace(by_offset, index);
+  return index;
 }
 
 bool fits_length(std::span<const uint8_t> data) {
@@ -103,15 +98,66 @@ int32_t ttc_add_table_direct(ttc_info& info, const sfnt_tag& tag, uint32_t offse
 int32_t ttc_adopt_table(ttc_info& info, const sfnt_tag& tag, uint32_t offset, uint32_t length,
                         std::vector<uint8_t>&& data) {
   if (info.tables.size() >= ttc_max_tables || data.size() != ttc_padded_length(length)) return -1;
-  const int32_t index = static_cast<int32_t>(info.tables.size());
-  ttc_table& table = info.tables.emplace_back();
+  ttc_table table;
   table.tag = tag;
   table.offset = offset;
   table.length = length;
   table.data = std::move(data);
-  index_by_shape(info, index, tag, table_bytes(info, index));
-  info.by_offset.try_emplace({tag, offset}, index);
-  return index;
+  return append_entry(info, std::move(table));
+}
+
+int32_t ttc_add_source(ttc_info& info, const std::string& name, const font_source& file) {
+  info.sources.push_back({name, file});
+  return static_cast<int32_t>(info.sources.size() - 1);
+}
+
+void ttc_close_sources(ttc_info& info) {
+  for (ttc_source& source : info.sources) close_font_source(source.file);
+}
+
+int32_t ttc_place_table(ttc_info& info, const sfnt_tag& tag, uint32_t length,
+                        const ttc_place& place, uint32_t checksum, std::optional<uint64_t> hash) {
+  if (info.tables.size() >= ttc_max_tables || place.source < 0 ||
+      static_cast<size_t>(place.source) >= info.sources.size())
+    return -1;
+  ttc_table table;
+  table.tag = tag;
+  table.checksum = checksum;
+  table.length = length;
+  table.place = place;
+  table.hash = hash;
+  return append_entry(info, std::move(table));
+}
+
+bool ttc_hash_entry(ttc_info& info, int32_t index, std::vector<uint8_t>& room) {
+  ttc_table& table = info.tables[static_cast<size_t>(index)];
+  uint64_t hash = ttc_hash_start(table.length);
+  for (uint64_t done = 0; done < table.length; done += ttc_hash_piece) {
+    const size_t size =
+        static_cast<size_t>(std::min<uint64_t>(ttc_hash_piece, table.length - done));
+    const std::optional<std::span<const uint8_t>> piece =
+        ttc_table_piece(info, index, done, size, room);
+    if (!piece) return false;
+    hash = ttc_hash_add(hash, *piece);
+  }
+  table.hash = hash;
+  return true;
+}
+
+std::optional<std::span<const uint8_t>> ttc_table_piece(const ttc_info& info, int32_t index,
+                                                        uint64_t at, size_t size,
+                                                        std::vector<uint8_t>& room) {
+  const ttc_table& table = info.tables[static_cast<size_t>(index)];
+  if (at > table.length || size > table.length - at) return std::nullopt;
+  if (table.place.source < 0) return held_bytes(table).subspan(at, size);
+  const ttc_source& source = info.sources[static_cast<size_t>(table.place.source)];
+  if (room.size() < size) room.resize(size);
+  const std::span<uint8_t> piece = std::span<uint8_t>(room).first(size);
+  if (!read_source(source.file, table.place.offset + at, piece)) {
+    std::fprintf(stderr, "%s: could not be read in full\n", source.name.c_str());
+    return std::nullopt;
+  }
+  return piece;
 }
 
 std::span<const int32_t> ttc_entries_of_shape(const ttc_info& info, const sfnt_tag& tag,
@@ -128,10 +174,10 @@ int32_t ttc_find_table(const ttc_info& info, const sfnt_tag& tag, std::span<cons
   const ttc_shape& shape = found->second;
   if (shape.indices.size() == 1)
     return same_bytes(info, shape.indices[0], data) ? shape.indices[0] : -1;
-  const uint64_t hash = content_hash(data);
-  for (size_t i = 0; i < shape.indices.size(); ++i) {
-    if (shape.hashes[i] == hash && same_bytes(info, shape.indices[i], data))
-      return shape.indices[i];
+  const uint64_t hash = ttc_content_hash(data);
+  for (const int32_t index : shape.indices) {
+    if (info.tables[static_cast<size_t>(index)].hash == hash && same_bytes(info, index, data))
+      return index;
   }
   return -1;
 }

@@ -1,6 +1,9 @@
 #include "ttc/ttc_writer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "fontio/checksum.h"
@@ -20,6 +23,50 @@ bool fits_offsets(uint64_t end) {
   if (end <= UINT32_MAX) return true;
   std::fputs("Output too large: its offsets would pass 4 GiB.\n", stderr);
   return false;
+}
+
+uint64_t stored_size(const ttc_table& table) {
+  return ttc_padded_length(table.length);
+}
+
+// The directory checksum of an entry's bytes: recomputed from the bytes an entry holds;
+// taken when they were read for a placed entry, whose bytes are checked as they are copied.
+uint32_t entry_checksum(const ttc_table& table) {
+  if (table.place.source >= 0) return table.checksum;
+  return sfnt_directory_checksum(table.tag, table.data);
+}
+
+// Copies a placed entry's bytes from its source piece by piece, and checks that they sum
+// to the checksum taken when they were read: a source that changed in between would
+// otherwise put bytes in the file that its directory does not describe.
+bool copy_placed_table(const ttc_info& info, int32_t index, std::FILE* stream,
+                       std::vector<uint8_t>& room) {
+  constexpr size_t kPiece = size_t{256} << 10;
+  const ttc_table& table = info.tables[static_cast<size_t>(index)];
+  uint32_t sum = 0;
+  for (uint64_t done = 0; done < table.length; done += kPiece) {
+    const size_t size = static_cast<size_t>(std::min<uint64_t>(kPiece, table.length - done));
+    const std::optional<std::span<const uint8_t>> piece =
+        ttc_table_piece(info, index, done, size, room);
+    if (!piece) return false;
+    sum = sfnt_directory_checksum_add(sum, table.tag, done, *piece);
+    if (!write_output_bytes(stream, *piece)) return false;
+  }
+  if (sum != table.checksum) {
+    std::fprintf(stderr, "%s: changed since it was read\n",
+                 info.sources[static_cast<size_t>(table.place.source)].name.c_str());
+    return false;
+  }
+  constexpr uint8_t kZeros[3] = {0, 0, 0};
+  return write_output_bytes(stream, std::span(kZeros).first(stored_size(table) - table.length));
+}
+
+// Writes entry `index` at the stream's position, padded to a multiple of 4.
+bool write_table(const ttc_info& info, int32_t index, std::FILE* stream,
+                 std::vector<uint8_t>& room) {
+  const ttc_table& table = info.tables[static_cast<size_t>(index)];
+  if (table.place.source >= 0) return copy_placed_table(info, index, stream, room);
+  return write_output_bytes(stream, table.data);
 }
 
 // The face's offset table and directory at `p`, from the pool entries' current fields.
@@ -67,12 +114,12 @@ uint64_t place_face_tables(ttc_info& info, const ttc_face& face, bool sum) {
   for (const int32_t index : face.table_indices) {
     ttc_table& table = info.tables[static_cast<size_t>(index)];
     table.offset = static_cast<uint32_t>(end);
-    end += table.data.size();
+    end += stored_size(table);
   }
   if (end > UINT32_MAX || !sum) return end;
   for (const int32_t index : face.table_indices) {
     ttc_table& table = info.tables[static_cast<size_t>(index)];
-    table.checksum = sfnt_directory_checksum(table.tag, table.data);
+    table.checksum = entry_checksum(table);
   }
   return end;
 }
@@ -85,8 +132,9 @@ int64_t write_face(ttc_info& info, size_t face_index, std::FILE* stream, bool su
   std::vector<uint8_t> header(directory_size(face));
   put_directory(info, face, header.data());
   if (!write_output_bytes(stream, header)) return -1;
+  std::vector<uint8_t> room;
   for (const int32_t index : face.table_indices) {
-    if (!write_output_bytes(stream, info.tables[static_cast<size_t>(index)].data)) return -1;
+    if (!write_table(info, index, stream, room)) return -1;
   }
   return static_cast<int64_t>(end);
 }
@@ -94,14 +142,13 @@ int64_t write_face(ttc_info& info, size_t face_index, std::FILE* stream, bool su
 }  // namespace
 
 void ttc_calculate_checksums(ttc_info& info) {
-  for (ttc_table& table : info.tables)
-    table.checksum = sfnt_directory_checksum(table.tag, table.data);
+  for (ttc_table& table : info.tables) table.checksum = entry_checksum(table);
 }
 
 uint64_t ttc_calculate_length_and_offsets(ttc_info& info, uint64_t start) {
   for (ttc_table& table : info.tables) {
     table.offset = static_cast<uint32_t>(start);
-    start += table.data.size();
+    start += stored_size(table);
   }
   return start;
 }
@@ -114,8 +161,9 @@ int64_t ttc_write_to_file(ttc_info& info, std::FILE* stream) {
   ttc_calculate_checksums(info);
 
   if (!write_output_bytes(stream, collection_header(info, header_size))) return -1;
-  for (const ttc_table& table : info.tables) {
-    if (!write_output_bytes(stream, table.data)) return -1;
+  std::vector<uint8_t> room;
+  for (size_t index = 0; index < info.tables.size(); ++index) {
+    if (!write_table(info, static_cast<int32_t>(index), stream, room)) return -1;
   }
   return static_cast<int64_t>(end);
 }

@@ -20,9 +20,9 @@ TEST(JoinInput, InputCutShortAfterItsDirectoryIsNotReadInFull) {
   std::filesystem::resize_file(file, 1000);
 
   ttc_info info = create_ttc_info(0x00010000);
-  std::vector<uint8_t> scratch;
+  join_buffers buffers;
   testing::internal::CaptureStderr();
-  const int status = add_font_file(info, "font.ttf", *source, scratch);
+  const int status = add_font_file(info, "font.ttf", *source, -1, buffers);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "End of file...\nfont.ttf: could not be read in full\n");
   EXPECT_EQ(status, -1);
