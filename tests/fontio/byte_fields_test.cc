@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
 #include "fontio/byte_fields.h"
@@ -43,6 +45,23 @@ TEST(Checksum, DirectoryChecksumOfHeadLeavesOutItsAdjustment) {
   EXPECT_EQ(sfnt_directory_checksum(make_tag("HEAD"), head), 0x10000007u);
   head.resize(11);  // too short to hold the field: summed as it is
   EXPECT_EQ(sfnt_directory_checksum(make_tag("head"), head), 0x10000003u);
+}
+
+// Tables read a piece at a time sum as they do whole, `head` included, wherever the pieces
+// of whole words end.
+TEST(Checksum, DirectoryChecksumSummedPieceByPiece) {
+  std::vector<uint8_t> table(41);
+  for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<uint8_t>(0xF1 * i + 7);
+  for (const char* tag : {"head", "glyf"}) {
+    for (const size_t first : {size_t{12}, size_t{20}, size_t{40}, size_t{41}}) {
+      const std::span<const uint8_t> bytes(table);
+      uint32_t sum = sfnt_directory_checksum_add(0, make_tag(tag), 0, bytes.first(first));
+      for (size_t at = first; at < bytes.size(); at += 8)
+        sum = sfnt_directory_checksum_add(sum, make_tag(tag), at,
+                                          bytes.subspan(at, std::min<size_t>(8, 41 - at)));
+      EXPECT_EQ(sum, sfnt_directory_checksum(make_tag(tag), table)) << tag << " " << first;
+    }
+  }
 }
 
 TEST(ByteReader, RefusesExtentsOutsideTheBytesWithoutWrapping) {

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <optional>
 
 #include "fontgen/sample_font.h"
 #include "tool_test.h"
@@ -86,7 +87,9 @@ TEST_F(Facepack, InputsOfEverySizeInAnyOrder) {
 // Tables longer than the pieces that inputs are compared in, of one tag and length, that
 // differ only in one piece: the first, a middle one or the last byte. Each is kept as its
 // own entry, and a copy of any of them is stored once, whether the pool holds one
-// candidate of that length (compared piece by piece) or several (found by hash).
+// candidate of that length (compared piece by piece) or several (found by hash), and
+// whether the entries stay in their inputs or, past the number of inputs that may stay
+// open, are held in memory: with so few files allowed, only the first input stays open.
 TEST_F(Facepack, SharesOnlyTablesEqualInEveryPiece) {
   const size_t length = (600 << 10) + 3;
   std::vector<uint8_t> glyf(length);
@@ -107,10 +110,15 @@ TEST_F(Facepack, SharesOnlyTablesEqualInEveryPiece) {
       args.push_back("f" + std::to_string(font) + ".ttf");
       faces.push_back(fonts[font]);
     }
-    const tool_run run = pack(args);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out + run.err, "");
-    EXPECT_TRUE(get("out.ttc") == build_ttc(faces)) << args[1] << " " << args[2];
+    for (const bool few_files : {false, true}) {
+      std::optional<open_file_limit> limit;
+      if (few_files) limit.emplace(17);
+      const tool_run run = pack(args);
+      limit.reset();
+      EXPECT_EQ(run.status, 0);
+      EXPECT_EQ(run.out + run.err, "");
+      EXPECT_TRUE(get("out.ttc") == build_ttc(faces)) << args[1] << " " << args[2] << few_files;
+    }
   }
 }
 

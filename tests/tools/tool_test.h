@@ -40,6 +40,13 @@ struct file_size_limit {
   rlimit old{};
 };
 
+// While it lives, programs started by the test may have at most `files` files open.
+struct open_file_limit {
+  explicit open_file_limit(rlim_t files);
+  ~open_file_limit();
+  rlimit old{};
+};
+
 // One face of a font file as stored: its offset-table fields, and per directory record the
 // tag, stored checksum and offset, and the table's bytes without padding.
 struct face_view {
