@@ -1,8 +1,8 @@
 // Fuzz target: facepack's reading of one input file and its collection writer, in memory.
 // The input is added twice, as two faces of one collection (so the second shares every
 // table with the first), the first leaving its tables in place or not, and the collection
-// is written; the written file must read back
-// as two faces that each hold the input's tables.
+// is written; the written file must read back as two faces that each hold the input's
+// tables.
 #include <algorithm>
 #include <cstdint>
 #include <optional>

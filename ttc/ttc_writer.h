@@ -3,7 +3,7 @@
 // computed from the tables' bytes (recomputed by the write itself, except where said below);
 // table bytes, sfnt versions and search fields are written as the model holds them. Placed
 // entries are copied from their sources with the checksums taken when they were read, and
-// a source whose bytes no longer hash as they did then fails the write.
+// a source whose bytes no longer sum to those checksums fails the write.
 #pragma once
 
 #include <cstddef>
