@@ -3,6 +3,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace {
 
 // Below this, a buffer has too few pages for the advice to pay for its system calls.
@@ -61,4 +63,14 @@ void reserve_bytes(std::vector<uint8_t>& buffer, size_t size) {
   const size_t room = room_for(size);
   buffer.reserve(room);
   if (room >= kLargeBuffer) back_at_once(buffer.data(), size, room);
+}
+
+std::span<uint8_t> piece_room(std::vector<uint8_t>& room, size_t size, size_t piece) {
+  if (room.size() < size) {
+    const size_t grown = size > kLargeBuffer ? std::max(size, piece) : size;
+    std::vector<uint8_t>().swap(room);
+    reserve_bytes(room, grown);
+    room.resize(grown);
+  }
+  return std::span<uint8_t>(room).first(size);
 }

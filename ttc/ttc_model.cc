@@ -151,8 +151,7 @@ std::optional<std::span<const uint8_t>> ttc_table_piece(const ttc_info& info, in
   if (at > table.length || size > table.length - at) return std::nullopt;
   if (table.place.source < 0) return held_bytes(table).subspan(at, size);
   const ttc_source& source = info.sources[static_cast<size_t>(table.place.source)];
-  if (room.size() < size) room.resize(size);
-  const std::span<uint8_t> piece = std::span<uint8_t>(room).first(size);
+  const std::span<uint8_t> piece = piece_room(room, size, ttc_hash_piece);
   if (!read_source(source.file, table.place.offset + at, piece)) {
     std::fprintf(stderr, "%s: could not be read in full\n", source.name.c_str());
     return std::nullopt;
