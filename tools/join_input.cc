@@ -66,7 +66,7 @@ struct table_extent {
 std::optional<bool> matches_entry(const ttc_info& info, int32_t index, const table_extent& table,
                                   join_buffers& buffers, join_stop& stop) {
   for (uint64_t done = 0; done < table.length; done += kPiece) {
-    const size_t size = static_cast<size_t>(std::min<uint64_t>(kPiece, table.length - done));
+    const size_t size = ttc_piece_length(table.length, done);
     const std::span<uint8_t> piece = piece_room(buffers.input, size, kPiece);
     stop = join_stop::unread;
     if (!read_source(*table.source, table.offset + done, piece)) return std::nullopt;
@@ -105,7 +105,7 @@ std::optional<table_sums> sum_table(const font_source& source, const sfnt_record
   table_sums sums;
   if (with_hash) sums.hash = ttc_hash_start(record.length);
   for (uint64_t done = 0; done < record.length; done += kPiece) {
-    const size_t size = static_cast<size_t>(std::min<uint64_t>(kPiece, record.length - done));
+    const size_t size = ttc_piece_length(record.length, done);
     const std::span<uint8_t> piece = piece_room(room, size, kPiece);
     if (!read_source(source, record.offset + done, piece)) return std::nullopt;
     sums.checksum = sfnt_directory_checksum_add(sums.checksum, record.tag, done, piece);

@@ -1,6 +1,5 @@
 #include "ttc/content_hash.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -47,6 +46,6 @@ uint64_t ttc_hash_add(uint64_t hash, std::span<const uint8_t> piece) {
 uint64_t ttc_content_hash(std::span<const uint8_t> bytes) {
   uint64_t hash = ttc_hash_start(bytes.size());
   for (size_t done = 0; done < bytes.size(); done += ttc_hash_piece)
-    hash = ttc_hash_add(hash, bytes.subspan(done, std::min(ttc_hash_piece, bytes.size() - done)));
+    hash = ttc_hash_add(hash, bytes.subspan(done, ttc_piece_length(bytes.size(), done)));
   return hash;
 }

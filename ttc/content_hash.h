@@ -10,6 +10,12 @@
 
 inline constexpr size_t ttc_hash_piece = size_t{256} << 10;
 
+// The length of the piece that starts at byte `at` of a table of `length` bytes: tables are
+// read, compared, hashed and copied in these pieces.
+inline size_t ttc_piece_length(uint64_t length, uint64_t at) {
+  return static_cast<size_t>(length - at < ttc_hash_piece ? length - at : ttc_hash_piece);
+}
+
 // The hash of a table of `length` bytes before any piece.
 uint64_t ttc_hash_start(uint64_t length);
 

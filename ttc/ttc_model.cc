@@ -20,8 +20,7 @@ bool same_bytes(const ttc_info& info, int32_t index, std::span<const uint8_t> da
   if (table.length != data.size()) return false;
   std::vector<uint8_t> room;
   for (size_t done = 0; done < data.size(); done += ttc_hash_piece) {
-    const std::span<const uint8_t> want =
-        data.subspan(done, std::min(ttc_hash_piece, data.size() - done));
+    const std::span<const uint8_t> want = data.subspan(done, ttc_piece_length(data.size(), done));
     const std::optional<std::span<const uint8_t>> have =
         ttc_table_piece(info, index, done, want.size(), room);
     if (!have || !std::equal(want.begin(), want.end(), have->begin())) return false;
@@ -133,8 +132,7 @@ bool ttc_hash_entry(ttc_info& info, int32_t index, std::vector<uint8_t>& room) {
   ttc_table& table = info.tables[static_cast<size_t>(index)];
   uint64_t hash = ttc_hash_start(table.length);
   for (uint64_t done = 0; done < table.length; done += ttc_hash_piece) {
-    const size_t size =
-        static_cast<size_t>(std::min<uint64_t>(ttc_hash_piece, table.length - done));
+    const size_t size = ttc_piece_length(table.length, done);
     const std::optional<std::span<const uint8_t>> piece =
         ttc_table_piece(info, index, done, size, room);
     if (!piece) return false;

@@ -8,6 +8,7 @@
 
 #include "fontio/checksum.h"
 #include "fontio/output_file.h"
+#include "ttc/content_hash.h"
 
 namespace {
 
@@ -41,11 +42,10 @@ uint32_t entry_checksum(const ttc_table& table) {
 // otherwise put bytes in the file that its directory does not describe.
 bool copy_placed_table(const ttc_info& info, int32_t index, std::FILE* stream,
                        std::vector<uint8_t>& room) {
-  constexpr size_t kPiece = size_t{256} << 10;
   const ttc_table& table = info.tables[static_cast<size_t>(index)];
   uint32_t sum = 0;
-  for (uint64_t done = 0; done < table.length; done += kPiece) {
-    const size_t size = static_cast<size_t>(std::min<uint64_t>(kPiece, table.length - done));
+  for (uint64_t done = 0; done < table.length; done += ttc_hash_piece) {
+    const size_t size = ttc_piece_length(table.length, done);
     const std::optional<std::span<const uint8_t>> piece =
         ttc_table_piece(info, index, done, size, room);
     if (!piece) return false;
