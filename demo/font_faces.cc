@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "fontio/file_op.h"
+#include "fontio/input_file.h"
 #include "fontio/sfnt_directory.h"
 #include "ttc/ttc_reader.h"
 
@@ -16,7 +16,8 @@ std::optional<font_file> read_collection(std::span<const uint8_t> bytes) {
     font_face out;
     for (const int32_t index : face.table_indices) {
       const ttc_table& table = info->tables[static_cast<size_t>(index)];
-      out.tables.push_back({table.tag, {table.data.begin(), table.data.begin() + table.length}});
+      const std::span<const uint8_t> held = held_bytes(table.bytes);
+      out.tables.push_back({table.tag, {held.begin(), held.end()}});
     }
     file.faces.push_back(std::move(out));
   }

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "fixer/cmap_repair.h"
+#include "fixer/face_file.h"
 #include "fixer/name_repair.h"
 #include "fixer/name_table.h"
 #include "fixer/name_text.h"
 #include "fixer/post_head_repair.h"
-#include "fixer/sfnt_face.h"
-#include "fontio/file_op.h"
+#include "fontio/input_file.h"
 
 namespace {
 

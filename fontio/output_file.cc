@@ -89,3 +89,9 @@ void discard_output(output_file& out) {
   ::unlink(out.temp_path.c_str());
   errno = saved;
 }
+
+output_error finish_output(output_file& out, bool written) {
+  if (written) return commit_output(out);
+  discard_output(out);
+  return output_error::write;
+}

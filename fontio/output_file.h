@@ -35,3 +35,7 @@ output_error commit_output(output_file& out);
 
 // Closes and removes the temporary file; the final name is left as it was.
 void discard_output(output_file& out);
+
+// Ends the output: commits it when `written` (every byte went out), else discards it and
+// answers `write`, the caller having reported the failed write.
+output_error finish_output(output_file& out, bool written);

@@ -17,48 +17,67 @@ sfnt_record record_at(const uint8_t* p) {
   return record;
 }
 
+sfnt_header header_at(const uint8_t* p) {
+  return {read_uint32(p), read_uint16(p + 6), read_uint16(p + 8), read_uint16(p + 10)};
+}
+
 }  // namespace
 
-std::optional<sfnt_directory> read_sfnt_directory(std::span<const uint8_t> file, uint64_t at,
+std::optional<sfnt_directory> read_sfnt_directory(const table_bytes& file, uint64_t at,
                                                   std::string& problem) {
-  return read_sfnt_directory_head(file, file.size(), at, problem);
-}
-
-uint64_t sfnt_directory_size(uint16_t num_tables) {
-  return kOffsetTableSize + kRecordSize * num_tables;
-}
-
-std::optional<sfnt_directory> read_sfnt_directory_head(std::span<const uint8_t> head,
-                                                       uint64_t file_size, uint64_t at,
-                                                       std::string& problem) {
-  const auto header = checked_extent(head, at, kOffsetTableSize);
-  if (!header) {
+  const uint64_t size = table_length(file);
+  problem.clear();
+  std::vector<uint8_t> room;
+  if (!extent_fits(size, at, kOffsetTableSize)) {
     problem = "offset table runs past the end of the file";
     return std::nullopt;
   }
-  const uint8_t* h = header->data();
-  const uint16_t num_tables = read_uint16(h + 4);
-  const auto records = checked_extent(head, at + kOffsetTableSize, kRecordSize * num_tables);
-  if (!records) {
+  const auto offset_table = read_table_piece(file, at, kOffsetTableSize, room);
+  if (!offset_table) return std::nullopt;
+  sfnt_directory dir;
+  dir.header = header_at(offset_table->data());
+  const uint16_t num_tables = read_uint16(offset_table->data() + 4);
+  if (!extent_fits(size, at + kOffsetTableSize, kRecordSize * num_tables)) {
     problem = "table directory runs past the end of the file";
     return std::nullopt;
   }
-
-  sfnt_directory dir;
-  dir.version = read_uint32(h);
-  dir.search_range = read_uint16(h + 6);
-  dir.entry_selector = read_uint16(h + 8);
-  dir.range_shift = read_uint16(h + 10);
+  const auto records =
+      read_table_piece(file, at + kOffsetTableSize, kRecordSize * num_tables, room);
+  if (!records) return std::nullopt;
   dir.records.reserve(num_tables);
   for (uint64_t i = 0; i < num_tables; ++i) {
     const sfnt_record record = record_at(records->data() + kRecordSize * i);
-    if (!extent_fits(file_size, record.offset, record.length)) {
+    if (!extent_fits(size, record.offset, record.length)) {
       problem = "table '" + tag_text(record.tag) + "' runs past the end of the file";
       return std::nullopt;
     }
     dir.records.push_back(record);
   }
   return dir;
+}
+
+uint64_t sfnt_directory_size(uint64_t num_tables) {
+  return kOffsetTableSize + kRecordSize * num_tables;
+}
+
+void append_sfnt_directory(std::vector<uint8_t>& out, const sfnt_header& header,
+                           std::span<const sfnt_record> records) {
+  const size_t start = out.size();
+  out.resize(start + sfnt_directory_size(records.size()));
+  uint8_t* p = out.data() + start;
+  write_uint32(p, header.version);
+  write_uint16(p + 4, static_cast<uint16_t>(records.size()));
+  write_uint16(p + 6, header.search_range);
+  write_uint16(p + 8, header.entry_selector);
+  write_uint16(p + 10, header.range_shift);
+  p += kOffsetTableSize;
+  for (const sfnt_record& record : records) {
+    read_tag(p, record.tag.data());
+    write_uint32(p + 4, record.checksum);
+    write_uint32(p + 8, record.offset);
+    write_uint32(p + 12, record.length);
+    p += kRecordSize;
+  }
 }
 
 std::string tag_text(const sfnt_tag& tag) {

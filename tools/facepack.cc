@@ -5,11 +5,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "fontio/font_source.h"
+#include "fontio/input_file.h"
 #include "fontio/output_file.h"
 #include "tools/join_input.h"
 #include "ttc/ttc_model.h"
@@ -30,41 +31,34 @@ size_t inputs_kept_open() {
   return limit.rlim_cur > kSpareFiles ? static_cast<size_t>(limit.rlim_cur - kSpareFiles) : 0;
 }
 
-// Reads one font file into a new face of `info`, sharing tables already in the pool.
-// Returns 0, or -1 after every problem has been reported.
-int load_ttf(ttc_info& info, const std::string& path, size_t keep_open, join_buffers& buffers) {
-  std::optional<font_source> source = open_font_source(path);
-  if (!source) return -1;
-  int32_t keep_in = -1;
-  if (info.sources.size() < keep_open) keep_in = ttc_add_source(info, path, *source);
-  const int status = add_font_file(info, path, *source, keep_in, buffers);
-  if (keep_in < 0) close_font_source(*source);
+// Reads one font file into a new face of `info`, sharing tables already in the pool. The
+// file is kept in `inputs` when its new tables stay in it. Returns 0, or -1 after every
+// problem has been reported.
+int load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
+             std::deque<input_file>& inputs, std::vector<uint8_t>& room) {
+  std::optional<input_file> opened = open_input(path);
+  if (!opened) return -1;
+  const bool hold = inputs.size() >= keep_open;
+  input_file& file = inputs.emplace_back(std::move(*opened));
+  const int status = add_font_file(info, path, file_extent{&file, 0, file.size}, hold, room);
+  if (hold) {
+    close_input(file);
+    inputs.pop_back();
+  }
   return status;
 }
 
 // Writes the collection to `path`, replacing it only when every write succeeded.
-int write_collection(ttc_info& info, const std::string& path) {
+int write_collection(const ttc_info& info, const std::string& path) {
   std::optional<output_file> out = open_output(path);
   if (!out) {
     std::perror("fopen");
     return 2;
   }
-  if (ttc_write_to_file(info, out->stream) < 0) {
-    discard_output(*out);
-    std::fputs("write failed.\n", stderr);
-    return 2;
-  }
-  switch (commit_output(*out)) {
-    case output_error::none:
-      return 0;
-    case output_error::create:
-      std::perror("fopen");
-      return 2;
-    case output_error::write:
-      std::fputs("write failed.\n", stderr);
-      return 2;
-  }
-  return 2;
+  const output_error error = finish_output(*out, ttc_write_to_file(info, out->stream) >= 0);
+  if (error == output_error::create) std::perror("fopen");
+  if (error == output_error::write) std::fputs("write failed.\n", stderr);
+  return error == output_error::none ? 0 : 2;
 }
 
 }  // namespace
@@ -74,18 +68,19 @@ int main(int argc, char** argv) {
     std::fputs("usage: facepack ttcfile ttffile [ttffile ...]\n", stderr);
     return 1;
   }
-  ttc_info info = create_ttc_info(0x00010000);
+  ttc_info info;
   // Every input is read and checked before the output is opened, so a bad input leaves
   // any existing file of the output's name untouched. The inputs are never held whole: a
   // distinct table stays in its input, which stays open, and is copied when the collection
   // is written.
   const size_t keep_open = inputs_kept_open();
-  join_buffers buffers;
+  std::deque<input_file> inputs;
+  std::vector<uint8_t> room;
   int status = 0;
   for (int i = 2; i < argc && status == 0; ++i) {
-    if (load_ttf(info, argv[i], keep_open, buffers) != 0) status = 1;
+    if (load_ttf(info, argv[i], keep_open, inputs, room) != 0) status = 1;
   }
   if (status == 0) status = write_collection(info, argv[1]);
-  ttc_close_sources(info);
+  for (input_file& file : inputs) close_input(file);
   return status;
 }

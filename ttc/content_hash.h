@@ -1,26 +1,29 @@
-// A fast hash of table bytes, to narrow the candidates for sharing. Equal hashes are always
-// confirmed by comparing the bytes, so the hash is never written anywhere and the host's
-// byte order does not matter. It is defined over pieces of `ttc_hash_piece` bytes, so that
-// a table read piece by piece hashes as the same bytes held whole do.
+// A keyed hash of table bytes (SipHash-1-3), to narrow the candidates for sharing. The key
+// is drawn afresh for every run, so that nobody can craft many different tables with equal
+// hashes and make every lookup compare them all. Equal hashes are always confirmed by
+// comparing the bytes; the hash is never written anywhere.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <span>
 
-inline constexpr size_t ttc_hash_piece = size_t{256} << 10;
+struct ttc_hash_key {
+  uint64_t k0 = 0;
+  uint64_t k1 = 0;
+};
 
-// The length of the piece that starts at byte `at` of a table of `length` bytes: tables are
-// read, compared, hashed and copied in these pieces.
-inline size_t ttc_piece_length(uint64_t length, uint64_t at) {
-  return static_cast<size_t>(length - at < ttc_hash_piece ? length - at : ttc_hash_piece);
-}
+// A hash being summed over a table's pieces.
+struct ttc_hash_state {
+  uint64_t v[4] = {};
+  uint64_t length = 0;  // bytes added so far
+};
 
-// The hash of a table of `length` bytes before any piece.
-uint64_t ttc_hash_start(uint64_t length);
+// A fresh, unpredictable key.
+ttc_hash_key ttc_new_hash_key();
 
-// Adds the next piece: `ttc_hash_piece` bytes, except for the table's last piece.
-uint64_t ttc_hash_add(uint64_t hash, std::span<const uint8_t> piece);
+ttc_hash_state ttc_hash_start(const ttc_hash_key& key);
 
-// The hash of a whole table: start, then every piece in order.
-uint64_t ttc_content_hash(std::span<const uint8_t> bytes);
+// Adds the next piece of the table; every piece but the last must be a multiple of 8 bytes.
+void ttc_hash_add(ttc_hash_state& state, std::span<const uint8_t> piece);
+
+uint64_t ttc_hash_end(ttc_hash_state state);

@@ -1,18 +1,23 @@
 // Reading a TrueType Collection file into the collection model. Tables that several faces
-// name by the same tag, file offset and length become one shared pool entry.
+// name by the same tag, file offset and length become one shared pool entry, whose bytes
+// are a part of the file: a view when the file is held in memory, an extent when it is
+// read from an open file (which must then stay open while the model is used).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <span>
 
+#include "fontio/table_bytes.h"
 #include "ttc/ttc_model.h"
 
 // True when `file` begins with the collection tag "ttcf".
 bool is_collection_file(std::span<const uint8_t> file);
 
-// The collection held in `file` (the caller keeps the bytes; the pool copies what it
-// needs). Nothing when the file is not a collection, or when its header, offset array, a
-// face's offset table or directory, or a table's extent runs past its end; the reason is
-// printed on standard error.
-std::optional<ttc_info> ttc_parse_binary(std::span<const uint8_t> file);
+// The collection held in `file`, each distinct table summed once. Nothing when the file is
+// not a collection, when its header, offset array, a face's offset table or directory, or a
+// table's extent runs past its end, or when it could not be read; the reason is printed on
+// standard error.
+std::optional<ttc_info> ttc_parse_binary(const table_bytes& file);
+// The entries would view a temporary copy: pass a span of bytes kept alive instead.
+std::optional<ttc_info> ttc_parse_binary(const std::vector<uint8_t>& file) = delete;

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "fixer/face_file.h"
 #include "fixer/name_repair.h"
 #include "fixer/name_table.h"
 #include "fixer/name_text.h"
-#include "fixer/sfnt_face.h"
 #include "fontgen/font_builder.h"
 #include "fontgen/tables.h"
 #include "support/run_tool.h"

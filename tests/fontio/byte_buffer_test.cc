@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "fontio/byte_buffer.h"
-#include "fontio/file_op.h"
+#include "fontio/input_file.h"
 #include "support/run_tool.h"
 
 namespace {

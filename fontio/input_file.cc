@@ -1,0 +1,131 @@
+#include "fontio/input_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+
+#include "fontio/byte_buffer.h"
+#include "fontio/byte_reader.h"
+
+namespace {
+
+file_stamp stamp_of(const struct stat& st) {
+  constexpr int64_t kNs = 1000000000;
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+          static_cast<int64_t>(st.st_size), st.st_mtim.tv_sec * kNs + st.st_mtim.tv_nsec,
+          st.st_ctim.tv_sec * kNs + st.st_ctim.tv_nsec};
+}
+
+bool same_stamp(const file_stamp& a, const file_stamp& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         a.modified_ns == b.modified_ns && a.changed_ns == b.changed_ns;
+}
+
+// Opens the file; a folder, which opens on some systems but has no bytes to give, counts
+// as the open failure it is.
+int open_file(const std::string& path, file_stamp& stamp) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd >= 0 && ::fstat(fd, &st) == 0) {
+    stamp = stamp_of(st);
+    if (!S_ISDIR(st.st_mode)) return fd;
+    errno = EISDIR;
+  }
+  std::perror("fopen");
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+// The size found by seeking to the end, so that a pipe is refused as unsizable; -1 after
+// the problem has been reported.
+int64_t seek_size(int fd) {
+  const off_t end = ::lseek(fd, 0, SEEK_END);
+  if (end < 0) {
+    std::perror("fseek");
+    std::fputs("Couldn't get file size...\n", stderr);
+    return -1;
+  }
+  if (end > kMaxFileSize) {
+    std::fputs("File too large (2 GiB or more)...\n", stderr);
+    return -1;
+  }
+  return end;
+}
+
+// Gives `data` exactly `size` bytes; false (reported) when the memory cannot be had.
+bool size_buffer(std::vector<uint8_t>& data, size_t size) {
+  try {
+    reserve_bytes(data, size);
+    data.resize(size);
+    return true;
+  } catch (const std::bad_alloc&) {
+    std::fputs("Memory allocation failed.\n", stderr);
+    return false;
+  }
+}
+
+}  // namespace
+
+std::optional<input_file> open_input(const std::string& path) {
+  input_file file;
+  file.name = path;
+  file.fd = open_file(path, file.stamp);
+  if (file.fd < 0) return std::nullopt;
+  const int64_t size = seek_size(file.fd);
+  if (size < 0) {
+    close_input(file);
+    return std::nullopt;
+  }
+  file.size = static_cast<uint64_t>(size);
+  return file;
+}
+
+void close_input(input_file& file) {
+  if (file.fd >= 0) ::close(file.fd);
+  file.fd = -1;
+}
+
+bool read_input(const input_file& file, uint64_t offset, std::span<uint8_t> dest) {
+  if (!extent_fits(file.size, offset, dest.size())) {
+    std::fputs("End of file...\n", stderr);
+    return false;
+  }
+  size_t done = 0;
+  while (done < dest.size()) {
+    const ssize_t got =
+        ::pread(file.fd, dest.data() + done, dest.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      std::perror("fread");
+      return false;
+    }
+    if (got == 0) {
+      std::fputs("End of file...\n", stderr);
+      return false;
+    }
+    done += static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool input_unchanged(const input_file& file) {
+  struct stat st {};
+  return ::fstat(file.fd, &st) == 0 && same_stamp(stamp_of(st), file.stamp);
+}
+
+loaded_file load_file(const std::string& path) {
+  loaded_file result;
+  std::optional<input_file> file = open_input(path);
+  if (!file) return result;
+  if (size_buffer(result.data, static_cast<size_t>(file->size))) {
+    const bool whole = read_input(*file, 0, result.data);
+    result.status = whole ? load_status::loaded : load_status::read_short;
+  }
+  if (result.status != load_status::loaded) result.data.clear();
+  close_input(*file);
+  return result;
+}
