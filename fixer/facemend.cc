@@ -1,104 +1,153 @@
-// facemend: repairs one single-face TrueType font (cmap, name, post and head passes) and
-// writes the repaired face to a second file, which may be the input itself.
+// facemend: repairs old Japanese TrueType fonts (cmap, name, post and head passes): one
+// single-face font, written to a second file that may be the input itself, or every face
+// of a collection, written as a collection. With --check it only reports.
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "fixer/cmap_repair.h"
+#include "fixer/collection_repair.h"
 #include "fixer/face_file.h"
-#include "fixer/name_repair.h"
-#include "fixer/name_table.h"
-#include "fixer/name_text.h"
-#include "fixer/post_head_repair.h"
-#include "fontio/input_file.h"
+#include "fixer/face_repair.h"
+#include "fontio/output_file.h"
+#include "ttc/ttc_writer.h"
 
 namespace {
 
 constexpr unsigned kOptionHead = 1u << 0;  // "--head": accepted, but nothing reads it yet
 
 struct facemend_args {
-  std::string from;
-  std::string to;
+  std::vector<std::string> files;
+  bool check = false;
+  bool help = false;
+  bool version = false;
   unsigned options = 0;
 };
 
-// The first two arguments not starting with '-' are the input and the output; further ones
-// are ignored, and options are skipped. Nothing when there are fewer than two.
-std::optional<facemend_args> parse_args(int argc, char** argv) {
+// Arguments that begin with '-' are options until "--"; facemend skips the options it does
+// not know. Every other argument is a file.
+facemend_args parse_args(int argc, char** argv) {
   facemend_args args;
-  int positionals = 0;
+  bool options_end = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (!arg.empty() && arg[0] == '-') {
+    if (options_end || arg.empty() || arg[0] != '-') {
+      args.files.push_back(arg);
+    } else if (arg == "--") {
+      options_end = true;
+    } else {
+      args.check |= arg == "--check";
+      args.help |= arg == "--help";
+      args.version |= arg == "--version";
       if (arg == "--head") args.options |= kOptionHead;
-      continue;
     }
-    if (positionals == 0) args.from = arg;
-    if (positionals == 1) args.to = arg;
-    ++positionals;
   }
-  if (positionals < 2) return std::nullopt;
   return args;
 }
 
-void print_font_family(const sfnt_name_table& names) {
-  if (const std::optional<std::string> family = get_font_family(names))
-    std::printf("Font family: %s\n", family->c_str());
-  else
-    std::fputs("Warning: Couldn't get font family.\n", stderr);
-}
+const char kHelp[] =
+    "usage: facemend [options] from to\n"
+    "       facemend --check from\n"
+    "Repairs old Japanese TrueType fonts: Shift-JIS Macintosh names, a Macintosh Roman\n"
+    "character map of 256 codes, a false monospaced mark and head flag bit 1. A collection\n"
+    "(.ttc) is repaired face by face and written as a collection.\n"
+    "\n"
+    "  --check    run the repair and report it, write nothing; exit status 3 when a repair\n"
+    "             would change something\n"
+    "  --head     accepted and ignored\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n"
+    "  --         end of options: the arguments after it are files\n"
+    "\n"
+    "See man facemend for the messages and exit statuses.\n";
 
-// The four passes, each announced; 0, or the status the run must end with.
-int run_passes(sfnt_face_info& face, size_t name_index, sfnt_name_table& names) {
-  std::fputs("Processing `cmap' table...\n", stdout);
-  fix_cmap(face);
-  std::fputs("Processing `name' table...\n", stdout);
-  if (const int status = fix_name(face, name_index, names); status != 0) return status;
-  std::fputs("Processing `post' table...\n", stdout);
-  fix_post(face);
-  std::fputs("Processing `head' table...\n", stdout);
-  fix_head(face);
-  std::fputs("Done.\n\n", stdout);
-  return 0;
-}
-
-int run(const facemend_args& args) {
-  const loaded_file input = load_file(args.from);
-  if (input.status == load_status::failed) return 1;
-  if (input.status == load_status::read_short) {
-    std::fputs("Couldn't load font file...\n", stderr);
-    return 1;
+// The last line of a check: which tables a repair would change. 3 when any, else 0.
+int report_check(const mended_tables& changed) {
+  std::string line;
+  for (size_t t = 0; t < kMendedTables.size(); ++t)
+    if (changed[t]) line += std::string(" ") + kMendedTables[t];
+  if (line.empty()) {
+    std::fputs("Nothing to change.\n", stdout);
+    return 0;
   }
+  std::printf("Would change:%s\n", line.c_str());
+  return 3;
+}
+
+// Writes the repaired collection, copying its unchanged tables from `from`; a collection
+// that changed meanwhile fails the write (status 2).
+int write_collection(const std::string& path, const ttc_info& info, const input_file& from) {
+  std::optional<output_file> out = open_output(path);
+  if (!out) {
+    std::perror("fopen");
+    return 2;
+  }
+  bool written = ttc_write_to_file(info, out->stream, extent_copy::kernel) >= 0;
+  if (written && !input_unchanged(from)) {
+    std::fprintf(stderr, "%s: changed since it was read\n", from.name.c_str());
+    written = false;
+  }
+  const output_error error = finish_output(*out, written);
+  if (error == output_error::create) std::perror("fopen");
+  return error == output_error::none ? 0 : 2;
+}
+
+// Repairs every face of a collection; writes the repaired collection unless checking.
+int mend_collection(const facemend_args& args, const input_file& file) {
+  mended_tables changed{};
+  const collection_repair result = repair_collection(file, changed);
+  if (result.status != 0) return result.status;
+  if (args.check) return report_check(changed);
+  std::fflush(stdout);
+  return write_collection(args.files[1], result.repaired, file);
+}
+
+// Repairs a single font; writes it unless checking.
+int mend_single(const facemend_args& args, const input_file& file) {
+  const std::optional<std::vector<uint8_t>> bytes = load_single_font(file);
+  if (!bytes) return 1;
   std::string error;
-  std::optional<sfnt_face_info> face = parse_sfnt_face_info(input.data, error);
+  std::optional<sfnt_face_info> face = parse_sfnt_face_info(*bytes, error);
   if (!face) {
     std::fputs(error.c_str(), stderr);
     return 1;
   }
-  const std::optional<size_t> name_index = find_sfnt_table_index(*face, "name");
-  if (!name_index) {
-    std::fputs("Couldn't find `name' table...\n", stdout);
-    return 1;
+  const sfnt_face_info before = *face;
+  if (const int status = repair_face(*face); status != 0) return status;
+  if (args.check) {
+    mended_tables changed{};
+    note_changes(before, *face, changed);
+    return report_check(changed);
   }
-  std::optional<sfnt_name_table> names =
-      parse_sfnt_name_table(sfnt_table_bytes(face->tables[*name_index]), error);
-  if (!names) {
-    std::fputs(error.c_str(), stderr);
-    return 1;
-  }
-  print_font_family(*names);
-  if (const int status = run_passes(*face, *name_index, *names); status != 0) return status;
   std::fflush(stdout);
-  return write_sfnt_face(args.to, *face) == sfnt_write_status::written ? 0 : 2;
+  return write_sfnt_face(args.files[1], *face) == sfnt_write_status::written ? 0 : 2;
+}
+
+int run(const facemend_args& args) {
+  std::optional<mend_input> input = open_mend_input(args.files[0]);
+  if (!input) return 1;
+  const int status =
+      input->collection ? mend_collection(args, input->file) : mend_single(args, input->file);
+  close_input(input->file);
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::optional<facemend_args> args = parse_args(argc, argv);
-  if (!args) {
-    std::printf("usage: %s from to\n", argc > 0 ? argv[0] : "facemend");
+  const facemend_args args = parse_args(argc, argv);
+  if (args.help) {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  if (args.version) {
+    std::puts("facemend (facetools) " FACETOOLS_VERSION);
+    return 0;
+  }
+  if (args.files.size() != (args.check ? 1u : 2u)) {
+    const char* program = argc > 0 ? argv[0] : "facemend";
+    std::printf(args.check ? "usage: %s --check from\n" : "usage: %s from to\n", program);
     return 1;
   }
-  return run(*args);
+  return run(args);
 }

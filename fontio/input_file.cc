@@ -117,15 +117,19 @@ bool input_unchanged(const input_file& file) {
   return ::fstat(file.fd, &st) == 0 && same_stamp(stamp_of(st), file.stamp);
 }
 
+load_status load_input(const input_file& file, std::vector<uint8_t>& data) {
+  load_status status = load_status::failed;
+  if (size_buffer(data, static_cast<size_t>(file.size)))
+    status = read_input(file, 0, data) ? load_status::loaded : load_status::read_short;
+  if (status != load_status::loaded) data.clear();
+  return status;
+}
+
 loaded_file load_file(const std::string& path) {
   loaded_file result;
   std::optional<input_file> file = open_input(path);
   if (!file) return result;
-  if (size_buffer(result.data, static_cast<size_t>(file->size))) {
-    const bool whole = read_input(*file, 0, result.data);
-    result.status = whole ? load_status::loaded : load_status::read_short;
-  }
-  if (result.status != load_status::loaded) result.data.clear();
+  result.status = load_input(*file, result.data);
   close_input(*file);
   return result;
 }

@@ -54,5 +54,8 @@ struct loaded_file {
   std::vector<uint8_t> data;  // the whole file when loaded, else empty
 };
 
+// Reads the whole of an open file into `data` (empty unless loaded).
+load_status load_input(const input_file& file, std::vector<uint8_t>& data);
+
 // Reads `path` whole.
 loaded_file load_file(const std::string& path);

@@ -56,6 +56,11 @@ std::optional<sfnt_directory> read_sfnt_directory(const table_bytes& file, uint6
   return dir;
 }
 
+bool known_sfnt_version(uint32_t version) {
+  return version == 0x00010000 || version == 0x4F54544F /* OTTO */ ||
+         version == 0x74727565 /* true */ || version == 0x74797031 /* typ1 */;
+}
+
 uint64_t sfnt_directory_size(uint64_t num_tables) {
   return kOffsetTableSize + kRecordSize * num_tables;
 }

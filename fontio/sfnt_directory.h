@@ -40,6 +40,11 @@ struct sfnt_directory {
 std::optional<sfnt_directory> read_sfnt_directory(const table_bytes& file, uint64_t at,
                                                   std::string& problem);
 
+// Whether `version` is one that fonts use: 0x00010000 and 'true' (TrueType outlines), 'OTTO'
+// (CFF outlines) or 'typ1' (PostScript outlines in an sfnt wrapper). Anything else is not a
+// font, however well its bytes happen to parse.
+bool known_sfnt_version(uint32_t version);
+
 // How many bytes an offset table and a directory of `num_tables` records take.
 uint64_t sfnt_directory_size(uint64_t num_tables);
 

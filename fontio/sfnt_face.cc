@@ -9,13 +9,14 @@ std::span<const uint8_t> sfnt_table_bytes(const sfnt_table& table) {
 
 void set_sfnt_table_bytes(sfnt_table& table, std::vector<uint8_t> bytes) {
   table.bytes = std::move(bytes);
+  table.checksum.reset();
 }
 
 sfnt_face_info sfnt_face_from_directory(const table_bytes& file, const sfnt_directory& dir) {
   sfnt_face_info face{dir.header, {}};
   face.tables.reserve(dir.records.size());
   for (const sfnt_record& record : dir.records)
-    face.tables.push_back({record.tag, table_slice(file, record.offset, record.length)});
+    face.tables.push_back({record.tag, table_slice(file, record.offset, record.length), {}});
   return face;
 }
 
@@ -32,23 +33,19 @@ uint64_t sfnt_face_size(const sfnt_face_info& face) {
   return size;
 }
 
-std::vector<uint32_t> sfnt_face_checksums(const sfnt_face_info& face) {
-  std::vector<uint32_t> sums;
-  sums.reserve(face.tables.size());
-  for (const sfnt_table& table : face.tables)
-    sums.push_back(sfnt_directory_checksum(table.tag, sfnt_table_bytes(table)));
-  return sums;
+uint32_t sfnt_table_checksum(const sfnt_table& table) {
+  if (table.checksum) return *table.checksum;
+  return sfnt_directory_checksum(table.tag, sfnt_table_bytes(table));
 }
 
-std::vector<sfnt_record> sfnt_face_layout(const sfnt_face_info& face,
-                                          std::span<const uint32_t> checksums) {
+std::vector<sfnt_record> sfnt_face_layout(const sfnt_face_info& face) {
   std::vector<sfnt_record> records;
   records.reserve(face.tables.size());
   uint64_t offset = sfnt_directory_size(face.tables.size());
   for (size_t i = 0; i < face.tables.size(); ++i) {
     const uint64_t length = table_length(face.tables[i].bytes);
-    records.push_back({face.tables[i].tag, checksums[i], static_cast<uint32_t>(offset),
-                       static_cast<uint32_t>(length)});
+    records.push_back({face.tables[i].tag, sfnt_table_checksum(face.tables[i]),
+                       static_cast<uint32_t>(offset), static_cast<uint32_t>(length)});
     offset += padded_length(length);
   }
   return records;

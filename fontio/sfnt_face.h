@@ -20,6 +20,9 @@ struct sfnt_table {
   // A view of the table in the loaded file, or an extent of the open file, until a pass
   // gives the entry bytes of its own; passes copy before they change.
   table_bytes bytes;
+  // The directory checksum of `bytes` when it is already known (a collection's tables are
+  // summed once, when it is read); set_sfnt_table_bytes forgets it.
+  std::optional<uint32_t> checksum;
 };
 
 struct sfnt_face_info {
@@ -46,13 +49,13 @@ void set_sfnt_table_bytes(sfnt_table& table, std::vector<uint8_t> bytes);
 // The size of the face as written.
 uint64_t sfnt_face_size(const sfnt_face_info& face);
 
-// The directory checksum of each table of a face held in memory, in directory order.
-std::vector<uint32_t> sfnt_face_checksums(const sfnt_face_info& face);
+// The directory checksum of a table: the one known, else summed from its bytes in memory
+// (a table read from a file must come with its checksum).
+uint32_t sfnt_table_checksum(const sfnt_table& table);
 
 // The directory records of the face as written: tables back to back after the directory,
-// in directory order, each padded to a multiple of 4, with `checksums[i]` for table i.
-std::vector<sfnt_record> sfnt_face_layout(const sfnt_face_info& face,
-                                          std::span<const uint32_t> checksums);
+// in directory order, each padded to a multiple of 4, with their checksums.
+std::vector<sfnt_record> sfnt_face_layout(const sfnt_face_info& face);
 
 // Writes the face as a single-face font at the stream's position: the offset table, the
 // directory of `records` (the face's layout), then each table padded; false after a failed

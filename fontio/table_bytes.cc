@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 
 #include "fontio/byte_buffer.h"
 #include "fontio/checksum.h"
@@ -101,6 +102,24 @@ std::optional<std::span<const uint8_t>> read_table_piece(const table_bytes& byte
   return piece;
 }
 
+std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
+                                                     std::vector<uint8_t>& room) {
+  const uint64_t length = table_length(bytes);
+  std::vector<uint8_t> copy;
+  try {
+    reserve_bytes(copy, length);
+  } catch (const std::bad_alloc&) {
+    std::fputs("Memory allocation failed.\n", stderr);
+    return std::nullopt;
+  }
+  for (uint64_t done = 0; done < length; done += table_piece) {
+    const auto piece = read_table_piece(bytes, done, piece_length(length, done), room);
+    if (!piece) return std::nullopt;
+    copy.insert(copy.end(), piece->begin(), piece->end());
+  }
+  return copy;
+}
+
 std::optional<uint32_t> table_checksum(const sfnt_tag& tag, const table_bytes& bytes,
                                        std::vector<uint8_t>& room) {
   const uint64_t length = table_length(bytes);
@@ -117,6 +136,14 @@ std::optional<bool> same_table_bytes(const table_bytes& a, const table_bytes& b,
                                      std::vector<uint8_t>& room_a, std::vector<uint8_t>& room_b) {
   const uint64_t length = table_length(a);
   if (table_length(b) != length) return false;
+  // The faces of a collection name their shared tables by one view or extent.
+  const std::span<const uint8_t> held_a = held_bytes(a);
+  if (!held_a.empty() && held_a.data() == held_bytes(b).data()) return true;
+  const auto* extent_a = std::get_if<file_extent>(&a);
+  const auto* extent_b = std::get_if<file_extent>(&b);
+  if (extent_a && extent_b && extent_a->file == extent_b->file &&
+      extent_a->offset == extent_b->offset)
+    return true;
   for (uint64_t done = 0; done < length; done += table_piece) {
     const size_t size = piece_length(length, done);
     const auto piece_a = read_table_piece(a, done, size, room_a);

@@ -54,6 +54,11 @@ std::span<const uint8_t> held_bytes(const table_bytes& bytes);
 std::optional<std::span<const uint8_t>> read_table_piece(const table_bytes& bytes, uint64_t at,
                                                          size_t size, std::vector<uint8_t>& room);
 
+// The table's bytes read into bytes of their own; nothing after a failed read or a lack of
+// memory ("Memory allocation failed.") has been reported.
+std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
+                                                     std::vector<uint8_t>& room);
+
 // The directory checksum of the table, summed piece by piece; nothing after a failed read.
 std::optional<uint32_t> table_checksum(const sfnt_tag& tag, const table_bytes& bytes,
                                        std::vector<uint8_t>& room);

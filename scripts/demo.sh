@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The whole repair workflow on the sample collection, as a user would type it: split the
-# collection into its faces, mend each face in place, pack the faces into a new collection,
-# then show what changed. Run by the build target `demo`:
+# The repair of the sample collection, as a user would type it: check it, repair it in one
+# command, show what changed, then take the manual way (split the collection into its
+# faces, mend each face in place, pack the faces again) and show that it gives the same
+# bytes. Run by the build target `demo`:
 #
 #   demo.sh WORKDIR MAKE_SAMPLE FONT_REPORT FACESPLIT FACEMEND FACEPACK
 #
@@ -37,23 +38,28 @@ rm -f sample-gothic.ttf sample-mincho.ttf
 echo "sample.ttc: Shift-JIS family and full names in the Macintosh records, a 256-entry"
 echo "Macintosh Roman format 6 cmap subtable, isFixedPitch 1 and head flags 0x000b."
 
-heading "1. Split the collection into one font file per face"
+heading "1. Check what a repair would change (nothing is written)"
+status=0
+run facemend --check sample.ttc || status=$?
+echo "(exit status $status: 3 means a repair would change something)"
+
+heading "2. Repair the collection in one command"
+run facemend sample.ttc sample-mended.ttc
+ls -l sample.ttc sample-mended.ttc
+
+heading "3. What changed"
+run font_report sample.ttc sample-mended.ttc
+
+heading "4. The manual way: split, mend each face, pack again"
 cd faces
 run facesplit ../sample.ttc
-ls
-
-heading "2. Mend each face (in place)"
 for face in face_*.ttf; do
   run facemend "$face" "$face"
 done
-
-heading "3. Pack the mended faces into a new collection"
-run facepack ../sample-mended.ttc face_*.ttf
+run facepack ../sample-3steps.ttc face_*.ttf
 cd ..
-ls -l sample.ttc sample-mended.ttc
-
-heading "4. What changed"
-run font_report sample.ttc sample-mended.ttc
+run cmp sample-mended.ttc sample-3steps.ttc
+echo "same bytes as the one-command repair"
 
 if command -v ftdump > /dev/null; then
   heading "FreeType's view (ftdump): Macintosh names, fixed width, the Macintosh Roman charmap"
@@ -69,4 +75,4 @@ if command -v fc-scan > /dev/null; then
   fc-scan --format '%{index}: %{family} / %{fullname}\n' sample-mended.ttc
 fi
 
-printf '\nThe files are in %s: sample.ttc, faces/face_*.ttf and sample-mended.ttc.\n' "$(pwd)"
+printf '\nThe files are in %s: sample.ttc, sample-mended.ttc, faces/face_*.ttf and\nsample-3steps.ttc.\n' "$(pwd)"

@@ -55,7 +55,8 @@ int write_collection(const ttc_info& info, const std::string& path) {
     std::perror("fopen");
     return 2;
   }
-  const output_error error = finish_output(*out, ttc_write_to_file(info, out->stream) >= 0);
+  const output_error error =
+      finish_output(*out, ttc_write_to_file(info, out->stream, extent_copy::checked) >= 0);
   if (error == output_error::create) std::perror("fopen");
   if (error == output_error::write) std::fputs("write failed.\n", stderr);
   return error == output_error::none ? 0 : 2;

@@ -1,10 +1,8 @@
 #include "tools/join_input.h"
 
 #include <cstdio>
-#include <new>
 #include <optional>
 
-#include "fontio/byte_buffer.h"
 #include "fontio/sfnt_directory.h"
 #include "ttc/ttc_reader.h"
 
@@ -37,25 +35,6 @@ std::optional<sfnt_directory> single_face_directory(const std::string& path,
   return dir;
 }
 
-// The table's bytes read into bytes of their own; nothing after a message.
-std::optional<table_bytes> read_held(const table_bytes& bytes) {
-  std::vector<uint8_t> held;
-  try {
-    reserve_bytes(held, table_length(bytes));
-    held.resize(table_length(bytes));
-  } catch (const std::bad_alloc&) {
-    std::fputs("Memory allocation failed.\n", stderr);
-    return std::nullopt;
-  }
-  std::vector<uint8_t> room;
-  for (uint64_t done = 0; done < held.size(); done += table_piece) {
-    const auto piece = read_table_piece(bytes, done, piece_length(held.size(), done), room);
-    if (!piece) return std::nullopt;
-    std::copy(piece->begin(), piece->end(), held.begin() + static_cast<ptrdiff_t>(done));
-  }
-  return held;
-}
-
 int report_full_pool(const std::string& path) {
   std::fprintf(stderr, "%s: the collection would hold more than %zu distinct tables\n",
                path.c_str(), ttc_max_tables);
@@ -68,16 +47,8 @@ int add_font_file(ttc_info& info, const std::string& path, const table_bytes& fi
                   std::vector<uint8_t>& room) {
   const std::optional<sfnt_directory> dir = single_face_directory(path, file, room);
   if (!dir) return -1;
-  ttc_face face{dir->header, {}};
-  for (const sfnt_record& record : dir->records) {
-    if (face.table_indices.size() >= ttc_max_tables) return report_full_pool(path);
-    std::optional<table_bytes> bytes = table_slice(file, record.offset, record.length);
-    if (hold) bytes = read_held(*bytes);
-    if (!bytes) return -1;
-    const ttc_added added = ttc_add_table(info, record.tag, std::move(*bytes), room);
-    if (!added.index) return added.refusal == ttc_refusal::pool_full ? report_full_pool(path) : -1;
-    face.table_indices.push_back(*added.index);
-  }
-  info.faces.push_back(std::move(face));
+  const ttc_keep keep = hold ? ttc_keep::copy : ttc_keep::in_place;
+  const ttc_added added = ttc_add_face(info, sfnt_face_from_directory(file, *dir), keep, room);
+  if (!added.index) return added.refusal == ttc_refusal::pool_full ? report_full_pool(path) : -1;
   return 0;
 }

@@ -78,26 +78,62 @@ std::optional<int32_t> find_shared(ttc_info& info, ttc_shape& shape, const table
 
 }  // namespace
 
-ttc_added ttc_add_table(ttc_info& info, const sfnt_tag& tag, table_bytes bytes,
+ttc_added ttc_add_table(ttc_info& info, sfnt_table table, ttc_keep keep,
                         std::vector<uint8_t>& room) {
+  const sfnt_tag& tag = table.tag;
+  table_bytes& bytes = table.bytes;
   ttc_shape& shape = info.by_shape[{tag, table_length(bytes)}];
   if (shape.first >= 0) {
     const std::optional<int32_t> shared = find_shared(info, shape, bytes, room);
     if (!shared) return {};
     if (*shared >= 0) return {shared};
   }
-  const std::optional<table_sums> sums = sum_table(info, tag, bytes, shape.hashed, room);
+  std::optional<table_sums> sums;
+  if (table.checksum && !shape.hashed)
+    sums = table_sums{*table.checksum, std::nullopt};
+  else
+    sums = sum_table(info, tag, bytes, shape.hashed, room);
   if (!sums) return {};
   if (sums->hash) {
     const std::optional<int32_t> found = find_by_content(info, tag, bytes, *sums->hash, room);
     if (!found) return {};
     if (*found >= 0) return {found};
   }
+  if (info.tables.size() >= ttc_max_tables) return {std::nullopt, ttc_refusal::pool_full};
+  if (keep == ttc_keep::copy && std::holds_alternative<file_extent>(bytes)) {
+    std::optional<std::vector<uint8_t>> copy = copy_table_bytes(bytes, room);
+    if (!copy) return {};
+    bytes = std::move(*copy);
+  }
   const int32_t index = ttc_append_table(info, {tag, std::move(bytes), sums->checksum});
-  if (index < 0) return {std::nullopt, ttc_refusal::pool_full};
   if (shape.first < 0) shape.first = index;
   if (sums->hash) file_by_content(info, index, *sums->hash);
   return {index};
+}
+
+ttc_added ttc_add_face(ttc_info& info, sfnt_face_info face, ttc_keep keep,
+                       std::vector<uint8_t>& room) {
+  ttc_face added{face.header, {}};
+  added.table_indices.reserve(face.tables.size());
+  for (sfnt_table& table : face.tables) {
+    const ttc_added entry = ttc_add_table(info, std::move(table), keep, room);
+    if (!entry.index) return entry;
+    added.table_indices.push_back(*entry.index);
+  }
+  info.faces.push_back(std::move(added));
+  return {static_cast<int32_t>(info.faces.size() - 1)};
+}
+
+sfnt_face_info ttc_face_tables(const ttc_info& info, size_t face) {
+  const ttc_face& listed = info.faces[face];
+  sfnt_face_info single{listed.header, {}};
+  single.tables.reserve(listed.table_indices.size());
+  for (const int32_t index : listed.table_indices) {
+    const ttc_table& table = info.tables[static_cast<size_t>(index)];
+    const uint64_t length = table_length(table.bytes);
+    single.tables.push_back({table.tag, table_slice(table.bytes, 0, length), table.checksum});
+  }
+  return single;
 }
 
 int32_t ttc_append_table(ttc_info& info, ttc_table table) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fontio/sfnt_directory.h"
+#include "fontio/sfnt_face.h"
 #include "fontio/table_bytes.h"
 #include "ttc/content_hash.h"
 
@@ -60,12 +61,25 @@ struct ttc_added {
   ttc_refusal refusal = ttc_refusal::unread;
 };
 
-// The index of an entry with this tag and these bytes, else of a new entry that takes over
-// `bytes` (an extent's file must then stay open until the collection is written). Reads the
-// bytes to sum, compare and hash them as needed; `room` is reading room kept from one call
-// to the next.
-ttc_added ttc_add_table(ttc_info& info, const sfnt_tag& tag, table_bytes bytes,
+// What a new entry keeps of an extent: the extent itself (its file must then stay open until
+// the collection is written), or a copy of its bytes read now (the file may be closed).
+enum class ttc_keep { in_place, copy };
+
+// The index of an entry with the table's tag and bytes, else of a new entry that takes over
+// the table's bytes. Reads the bytes to sum, compare and hash them as needed (a checksum
+// the table comes with is taken as it is); `room` is reading room kept from one call to the
+// next.
+ttc_added ttc_add_table(ttc_info& info, sfnt_table table, ttc_keep keep,
                         std::vector<uint8_t>& room);
+
+// Appends `face` as a new face of the collection, each of its tables added in directory
+// order by ttc_add_table. Nothing is appended when a table is refused.
+ttc_added ttc_add_face(ttc_info& info, sfnt_face_info face, ttc_keep keep,
+                       std::vector<uint8_t>& room);
+
+// Face `face` as a face of its own: each table a view of the entry's bytes held in memory,
+// or the extent it is, with the entry's checksum.
+sfnt_face_info ttc_face_tables(const ttc_info& info, size_t face);
 
 // Appends an entry that shares nothing by content (a collection reader shares by offset),
 // with its checksum; -1 when the pool is full.

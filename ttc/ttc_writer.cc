@@ -48,7 +48,7 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
 
 }  // namespace
 
-int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream) {
+int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how) {
   uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
   for (const ttc_face& face : info.faces) end += sfnt_directory_size(face.table_indices.size());
   std::vector<uint64_t> offsets;
@@ -62,30 +62,23 @@ int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream) {
   if (!write_output_bytes(stream, collection_header(info, offsets))) return -1;
   std::vector<uint8_t> room;
   for (const ttc_table& table : info.tables) {
-    if (!write_table(stream, table.tag, table.bytes, table.checksum, extent_copy::checked, room))
-      return -1;
+    if (!write_table(stream, table.tag, table.bytes, table.checksum, how, room)) return -1;
   }
   return static_cast<int64_t>(end);
 }
 
-int64_t ttc_write_face_to_file(const ttc_info& info, size_t face_index, std::FILE* stream,
+int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, std::FILE* stream,
                                extent_copy how) {
-  const ttc_face& face = info.faces[face_index];
-  sfnt_face_info single{face.header, {}};
-  std::vector<uint32_t> checksums;
-  for (const int32_t index : face.table_indices) {
-    const ttc_table& table = info.tables[static_cast<size_t>(index)];
-    single.tables.push_back({table.tag, table_slice(table.bytes, 0, table_length(table.bytes))});
-    checksums.push_back(table.checksum);
-  }
+  const sfnt_face_info single = ttc_face_tables(info, face);
   const uint64_t end = sfnt_face_size(single);
   if (!fits_offsets(end)) return -1;
-  std::vector<sfnt_record> records = sfnt_face_layout(single, checksums);
+  std::vector<sfnt_record> records = sfnt_face_layout(single);
   // A pool entry that the face lists twice is written at both places, and both records
   // name the later one, as collections split by earlier versions have them.
+  const std::vector<int32_t>& indices = info.faces[face].table_indices;
   std::map<int32_t, uint32_t> last_place;
-  for (size_t i = 0; i < records.size(); ++i) last_place[face.table_indices[i]] = records[i].offset;
-  for (size_t i = 0; i < records.size(); ++i) records[i].offset = last_place[face.table_indices[i]];
+  for (size_t i = 0; i < records.size(); ++i) last_place[indices[i]] = records[i].offset;
+  for (size_t i = 0; i < records.size(); ++i) records[i].offset = last_place[indices[i]];
   if (!write_sfnt_face_to_stream(stream, single, records, how)) return -1;
   return static_cast<int64_t>(end);
 }

@@ -14,9 +14,9 @@
 #include "ttc/ttc_model.h"
 
 // Writes the TTC file at the stream's position: header, offset array, each face's offset
-// table and directory, then every pool entry once in pool order, an extent checked against
-// its checksum as it is copied. Returns the number of bytes written, or -1.
-int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream);
+// table and directory, then every pool entry once in pool order, extents copied `how`.
+// Returns the number of bytes written, or -1.
+int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how);
 
 // Writes face `face` as a single-face font: offset table, directory, then its tables in
 // directory order (a table listed twice is written twice), extents copied `how`. Returns

@@ -67,22 +67,39 @@ TEST(Facemend, RepairsInPlaceAndLeavesNoTemporaryFile) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(Facemend, CommandLineSkipsOptionsAndExtraPositionals) {
+TEST(Facemend, CommandLineTakesExactlyItsFilesAndSkipsUnknownOptions) {
   const std::filesystem::path dir = make_temp_dir();
   write_bytes(dir / "in.ttf", sample_font(legacy_japanese_options()));
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{}, {"in.ttf"}, {"-", "--head", "in.ttf", "-x"}}) {
-    const tool_run run = run_tool(FACEMEND_PATH, args, dir);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, std::string("usage: ") + FACEMEND_PATH + " from to\n");
+  const std::string usage = std::string("usage: ") + FACEMEND_PATH + " from to\n";
+  const std::string check_usage = std::string("usage: ") + FACEMEND_PATH + " --check from\n";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  } cases[] = {
+      {{}, 1, usage},
+      {{"in.ttf"}, 1, usage},
+      {{"-", "--head", "in.ttf", "-x"}, 1, usage},
+      {{"in.ttf", "out.ttf", "third.ttf"}, 1, usage},  // a glob that matched three fonts
+      {{"--check"}, 1, check_usage},
+      {{"--check", "in.ttf", "out.ttf"}, 1, check_usage},
+      {{"--version", "in.ttf"}, 0, "facemend (facetools) " PROJECT_VERSION "\n"},
+  };
+  for (const auto& c : cases) {
+    const tool_run run = run_tool(FACEMEND_PATH, c.args, dir);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(list_dir(dir), std::vector<std::string>{"in.ttf"});
   }
-  const tool_run run =
-      run_tool(FACEMEND_PATH, {"--head", "in.ttf", "-", "out.ttf", "third.ttf", "-v"}, dir);
+  const tool_run help = run_tool(FACEMEND_PATH, {"--help"}, dir);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("man facemend"), std::string::npos) << help.out;
+
+  std::filesystem::copy_file(dir / "in.ttf", dir / "-in.ttf");
+  const tool_run run = run_tool(FACEMEND_PATH, {"--head", "-v", "--", "-in.ttf", "out.ttf"}, dir);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, kLegacyStdout);
   EXPECT_EQ(read_bytes(dir / "out.ttf"), repaired_legacy_font());
-  EXPECT_EQ(list_dir(dir), (std::vector<std::string>{"in.ttf", "out.ttf"}));
   std::filesystem::remove_all(dir);
 }
 
@@ -119,9 +136,11 @@ TEST(Facemend, RefusesInputsItCannotRead) {
     std::string out, err;
   } cases[] = {
       {{0, 1, 0}, "", "Not a font file: it is too short to hold an offset table.\n"},
-      {legacy_sample_collection(), "",
-       "This is a font collection (ttcf), not a single font: split it into its faces with "
-       "facesplit first.\n"},
+      {std::vector<uint8_t>(12, 0), "",
+       "Not a font file: in.ttf has an unknown sfnt version (0x00000000).\n"},
+      {{'t', 't', 'c', 'f', 0, 1, 0, 0},
+       "",
+       "TTC header runs past the end of the file.\nparse failed...\n"},
       {directory_cut, "", "Broken font file: table directory runs past the end of the file.\n"},
       {truncated, "", "Broken font file: table 'post' runs past the end of the file.\n"},
       {build_sfnt(with_table(tables, "name", name)), "",

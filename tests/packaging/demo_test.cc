@@ -27,10 +27,10 @@ TEST(Demo, RunsTheWorkflowOnTheSampleAndShowsEveryChange) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   const std::string& out = run.out;
-  size_t at = expect_after(out, "$ facesplit ../sample.ttc\n2 faces\n", 0);
-  at = expect_after(out, "$ facemend face_00.ttf face_00.ttf\nFont family: Sample Gothic\n", at);
-  at = expect_after(out, "$ facemend face_01.ttf face_01.ttf\nFont family: Sample Mincho\n", at);
-  at = expect_after(out, "$ facepack ../sample-mended.ttc face_00.ttf face_01.ttf\n", at);
+  size_t at = expect_after(out, "$ facemend --check sample.ttc\nFace 0:\n", 0);
+  at = expect_after(out, "Face 1:\nFont family: Sample Mincho\n", at);
+  at = expect_after(out, "Would change: cmap name post head\n(exit status 3", at);
+  at = expect_after(out, "$ facemend sample.ttc sample-mended.ttc\nFace 0:\n", at);
   at = expect_after(out, "$ font_report sample.ttc sample-mended.ttc\n", at);
   for (const char* family : {"Sample Gothic", "Sample Mincho"}) {
     at = expect_after(out, "\"" + std::string(family) + "\":\n", at);
@@ -43,6 +43,10 @@ TEST(Demo, RunsTheWorkflowOnTheSampleAndShowsEveryChange) {
     at = expect_after(out, "head  checkSumAdjustment: 0x00000000 (unchanged)\n", at);
     at = expect_after(out, "tables changed: cmap head name post\n", at);
   }
+  at = expect_after(out, "$ facesplit ../sample.ttc\n2 faces\n", at);
+  at = expect_after(out, "$ facemend face_01.ttf face_01.ttf\n", at);
+  at = expect_after(out, "$ facepack ../sample-3steps.ttc face_00.ttf face_01.ttf\n", at);
+  expect_after(out, "$ cmp sample-mended.ttc sample-3steps.ttc\nsame bytes", at);
   EXPECT_TRUE(fs::exists(dir / "work/sample-mended.ttc"));
   fs::remove_all(dir);
 }

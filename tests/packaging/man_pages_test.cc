@@ -25,11 +25,9 @@ const std::vector<page>& pages() {
   static const std::vector<page> all = {
       {"facemend",
        {"fontio/input_file.cc", "fontio/output_file.cc", "fontio/sfnt_directory.cc",
-        "fontio/table_bytes.cc", "fixer"},
-       // Inputs shorter than an offset table are refused before the directory is read, and
-       // facemend holds its input whole, so no table is read or copied from the file later.
-       {"offset table runs past the end of the file", ": could not be read in full",
-        ": changed since it was read"}},
+        "fontio/table_bytes.cc", "ttc/ttc_reader.cc", "ttc/ttc_writer.cc", "fixer"},
+       // Inputs shorter than an offset table are refused before the directory is read.
+       {"offset table runs past the end of the file"}},
       {"facepack",
        {"fontio/input_file.cc", "fontio/output_file.cc", "fontio/sfnt_directory.cc",
         "fontio/table_bytes.cc", "ttc/ttc_writer.cc", "tools/facepack.cc", "tools/join_input.cc"},

@@ -59,6 +59,15 @@ bool is_perror_word(const std::string& s, const literal& lit) {
   return i >= 7 && s.compare(i - 7, 7, "perror(") == 0;
 }
 
+// True when the literal is the text of a `kHelp` array: the --help text, which the page's
+// synopsis and options describe rather than list.
+bool is_help_text(const std::string& s, const literal& lit) {
+  size_t i = lit.begin;
+  while (i > 0 && std::isspace(static_cast<unsigned char>(s[i - 1]))) --i;
+  const std::string marker = "kHelp[] =";
+  return i >= marker.size() && s.compare(i - marker.size(), marker.size(), marker) == 0;
+}
+
 std::string trim(const std::string& s) {
   const size_t first = s.find_first_not_of(" \n\t");
   if (first == std::string::npos) return "";
@@ -86,6 +95,7 @@ std::vector<std::string> message_fragments(const std::string& source) {
   static const std::regex conversion("%[-+ #0-9.]*(hh|h|ll|l|z|j|t)?[diouxXcs]");
   std::vector<std::string> fragments;
   for (const literal& lit : joined) {
+    if (is_help_text(source, lit)) continue;
     if (is_perror_word(source, lit)) {
       fragments.push_back(lit.text + ":");
       continue;

@@ -18,7 +18,8 @@ std::vector<uint8_t> bytes_numbered(size_t n, uint32_t seed) {
 
 int32_t add(ttc_info& info, const char* tag, table_bytes bytes) {
   std::vector<uint8_t> room;
-  return ttc_add_table(info, make_tag(tag), std::move(bytes), room).index.value_or(-1);
+  return ttc_add_table(info, {make_tag(tag), std::move(bytes), {}}, ttc_keep::in_place, room)
+      .index.value_or(-1);
 }
 
 }  // namespace
@@ -71,7 +72,8 @@ TEST(TtcPool, StopsAtTheLargestNumTables) {
     ASSERT_EQ(add(info, "abcd", bytes), static_cast<int32_t>(i));
   }
   std::vector<uint8_t> room;
-  const ttc_added full = ttc_add_table(info, make_tag("full"), std::vector<uint8_t>{1}, room);
+  const ttc_added full = ttc_add_table(info, {make_tag("full"), std::vector<uint8_t>{1}, {}},
+                                       ttc_keep::in_place, room);
   EXPECT_FALSE(full.index.has_value());
   EXPECT_EQ(full.refusal, ttc_refusal::pool_full);
   EXPECT_EQ(add(info, "abcd", std::vector<uint8_t>{0, 7}), 7);  // sharing still works

@@ -52,7 +52,8 @@ constexpr uint32_t kSumD = 0xAABBCC00;
 // Adds a table with bytes of its own to the end of a face's directory.
 void add(ttc_info& info, size_t face, const char* tag, std::vector<uint8_t> bytes) {
   std::vector<uint8_t> room;
-  const ttc_added added = ttc_add_table(info, make_tag(tag), std::move(bytes), room);
+  const ttc_added added =
+      ttc_add_table(info, {make_tag(tag), std::move(bytes), {}}, ttc_keep::in_place, room);
   ASSERT_TRUE(added.index.has_value());
   info.faces[face].table_indices.push_back(*added.index);
 }
@@ -80,7 +81,8 @@ ttc_info sample_collection() {
 
 TEST(TtcWriter, CollectionLayout) {
   const ttc_info info = sample_collection();
-  const written w = write_to_memory([&](std::FILE* s) { return ttc_write_to_file(info, s); });
+  const written w = write_to_memory(
+      [&](std::FILE* s) { return ttc_write_to_file(info, s, extent_copy::checked); });
 
   std::vector<uint8_t> expected;
   put_tag(expected, "ttcf");
@@ -110,7 +112,8 @@ TEST(TtcWriter, CollectionLayout) {
 
   ttc_info none;
   none.version = 0x00020000;
-  const written empty = write_to_memory([&](std::FILE* s) { return ttc_write_to_file(none, s); });
+  const written empty = write_to_memory(
+      [&](std::FILE* s) { return ttc_write_to_file(none, s, extent_copy::checked); });
   EXPECT_EQ(empty.bytes, (std::vector<uint8_t>{'t', 't', 'c', 'f', 0, 2, 0, 0, 0, 0, 0, 0}));
 }
 
@@ -161,7 +164,7 @@ TEST(TtcWriter, RefusesOffsetsPastFourGigabytesAndReportsShortWrites) {
   std::setvbuf(full, nullptr, _IONBF, 0);
   ttc_info small = sample_collection();
   testing::internal::CaptureStderr();
-  EXPECT_EQ(ttc_write_to_file(small, full), -1);
+  EXPECT_EQ(ttc_write_to_file(small, full, extent_copy::checked), -1);
   EXPECT_EQ(ttc_write_face_to_file(small, 0, full, extent_copy::checked), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "fwrite: No space left on device\nfwrite: No space left on device\n");

@@ -1,0 +1,25 @@
+// Repairing every face of a collection in one run: each face is repaired as facemend
+// repairs a single font, and the repaired faces are joined again as facepack joins fonts,
+// so the result is byte for byte what splitting, mending each face and packing the faces
+// in order would give, without writing the faces anywhere.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "fixer/face_repair.h"
+#include "fontio/input_file.h"
+#include "ttc/ttc_model.h"
+
+// The repaired collection, or the status the run must end with.
+struct collection_repair {
+  int status = 0;
+  ttc_info repaired;  // complete when status is 0
+};
+
+// Repairs the collection in `file`, which must stay open while the result is used: the
+// repaired collection's unchanged tables are extents of it. Prints "Face N:" before each
+// face's report; a face that fails ends the repair with its status, and the faces after it
+// are not repaired. A collection that cannot be read gives its messages, then "parse
+// failed...", and status 1. Adds the tables each repair changed to `changed`.
+collection_repair repair_collection(const input_file& file, mended_tables& changed);

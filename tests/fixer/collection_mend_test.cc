@@ -1,0 +1,131 @@
+// facemend on a collection, and --check: a collection is repaired exactly as splitting it,
+// mending each face and packing the faces again would repair it, and a check reports the
+// same without writing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "fontgen/sample_font.h"
+#include "mend_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kZenHei = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+
+std::string face_name(size_t index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "face_%02zu.ttf", index);
+  return name;
+}
+
+// What the three programs give one after another: the collection facepack writes, and the
+// reports of the facemend runs, each after its "Face N:" line.
+struct three_steps {
+  std::vector<uint8_t> collection;
+  std::string out, err;
+};
+
+three_steps split_mend_pack(const std::vector<uint8_t>& collection) {
+  const fs::path dir = make_temp_dir();
+  write_bytes(dir / "in.ttc", collection);
+  EXPECT_EQ(run_tool(FACESPLIT_PATH, {"in.ttc"}, dir).status, 0);
+  three_steps result;
+  std::vector<std::string> faces;
+  for (size_t i = 0; fs::exists(dir / face_name(i)); ++i) {
+    const tool_run mend = run_tool(FACEMEND_PATH, {face_name(i), face_name(i)}, dir);
+    EXPECT_EQ(mend.status, 0) << mend.err;
+    result.out += "Face " + std::to_string(i) + ":\n" + mend.out;
+    result.err += mend.err;
+    faces.push_back(face_name(i));
+  }
+  faces.insert(faces.begin(), "out.ttc");
+  EXPECT_EQ(run_tool(FACEPACK_PATH, faces, dir).status, 0);
+  result.collection = read_bytes(dir / "out.ttc");
+  fs::remove_all(dir);
+  return result;
+}
+
+sample_font_options without_windows_names(sample_font_options options) {
+  options.windows_names = false;
+  return options;
+}
+
+}  // namespace
+
+TEST(MendCollection, GivesWhatSplittingMendingAndPackingGives) {
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> collections = {
+      {"sample", legacy_sample_collection()}};
+  if (fs::exists(kZenHei)) collections.push_back({"wqy-zenhei", read_bytes(kZenHei)});
+  for (const auto& [name, collection] : collections) {
+    const three_steps expected = split_mend_pack(collection);
+    const fs::path dir = make_temp_dir();
+    write_bytes(dir / "c.ttc", collection);
+    const tool_run run = run_tool(FACEMEND_PATH, {"c.ttc", "c.ttc"}, dir);  // in place
+    EXPECT_EQ(run.status, 0) << name;
+    EXPECT_EQ(run.out, expected.out) << name;
+    EXPECT_EQ(run.err, expected.err) << name;
+    EXPECT_TRUE(read_bytes(dir / "c.ttc") == expected.collection) << name;
+    EXPECT_EQ(list_dir(dir), std::vector<std::string>{"c.ttc"});
+    fs::remove_all(dir);
+  }
+  if (!fs::exists(kZenHei)) GTEST_SKIP() << kZenHei << " not installed (fonts-wqy-zenhei)";
+}
+
+TEST(MendCollection, FaceThatFailsEndsTheRunAndNoFacesWriteAnEmptyCollection) {
+  const std::vector<uint8_t> failing = build_ttc(
+      {sample_font_tables(legacy_japanese_options()),
+       sample_font_tables(without_windows_names(legacy_japanese_options(legacy_face::mincho))),
+       sample_font_tables()});
+  const fs::path dir = make_temp_dir();
+  write_bytes(dir / "bad.ttc", failing);
+  write_bytes(dir / "none.ttc", build_ttc({}));
+  const tool_run bad = run_tool(FACEMEND_PATH, {"bad.ttc", "out.ttc"}, dir);
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out.rfind("Conversion failed.\n"), bad.out.size() - 19) << bad.out;
+  EXPECT_NE(bad.out.find("Face 1:\n"), std::string::npos);
+  EXPECT_EQ(bad.out.find("Face 2:\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir / "out.ttc"));
+
+  const tool_run none = run_tool(FACEMEND_PATH, {"none.ttc", "out.ttc"}, dir);
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out + none.err, "");
+  EXPECT_EQ(read_bytes(dir / "out.ttc"),
+            (std::vector<uint8_t>{'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 0}));
+  fs::remove_all(dir);
+}
+
+TEST(MendCheck, ReportsWhatARepairWouldChangeAndWritesNothing) {
+  sample_font_options only_head;
+  only_head.head_flags = 0x000B;
+  const std::vector<uint8_t> repaired = split_mend_pack(legacy_sample_collection()).collection;
+  const struct {
+    const char* name;
+    std::vector<uint8_t> font;
+    int status;
+    std::string last_line;
+  } cases[] = {
+      {"legacy font", sample_font(legacy_japanese_options()), 3,
+       "Would change: cmap name post head\n"},
+      {"head only", sample_font(only_head), 3, "Would change: head\n"},
+      {"sound font", sample_font(), 0, "Nothing to change.\n"},
+      {"legacy collection", legacy_sample_collection(), 3, "Would change: cmap name post head\n"},
+      {"repaired collection", repaired, 0, "Nothing to change.\n"},
+      {"failing font", sample_font(without_windows_names(legacy_japanese_options())), 2,
+       "Conversion failed.\n"},
+  };
+  for (const auto& c : cases) {
+    const fs::path dir = make_temp_dir();
+    write_bytes(dir / "f", c.font);
+    const tool_run check = run_tool(FACEMEND_PATH, {"--check", "f"}, dir);
+    EXPECT_EQ(list_dir(dir), std::vector<std::string>{"f"}) << c.name;
+    const tool_run mend = run_tool(FACEMEND_PATH, {"f", "out"}, dir);
+    EXPECT_EQ(check.status, c.status) << c.name;
+    EXPECT_EQ(check.out, (c.status == 2 ? mend.out : mend.out + c.last_line)) << c.name;
+    EXPECT_EQ(check.out.substr(check.out.size() - c.last_line.size()), c.last_line) << c.name;
+    EXPECT_EQ(check.err, mend.err) << c.name;
+    fs::remove_all(dir);
+  }
+}
