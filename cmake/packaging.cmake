@@ -1,6 +1,7 @@
 # Installation and packaging: `cmake --install` puts the three programs in bin/, their
-# manual pages (compressed) in share/man/man1/ and the package's documents in
-# share/doc/facetools/ under the chosen prefix (/usr/local by default); `cpack` builds a Debian package that
+# manual pages (compressed) in share/man/man1/, their bash completions in
+# share/bash-completion/completions/ and the package's documents in share/doc/facetools/
+# under the chosen prefix (/usr/local by default); `cpack` builds a Debian package that
 # installs the same files under /usr.
 include(GNUInstallDirs)
 
@@ -56,6 +57,8 @@ set(facetools_compressed)
 foreach(program facemend facepack facesplit)
   facetools_gzip(page ${PROJECT_SOURCE_DIR}/man/${program}.1 ${program}.1)
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES completion/${program}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
   list(APPEND facetools_compressed ${page})
 endforeach()
 # The package's version has no Debian revision, so Debian takes it for a native package,
