@@ -1,7 +1,8 @@
 // Installing: `cmake --install` into a fresh prefix, and the Debian package that cpack
 // builds, unpacked into a fresh root. In both the programs must run the whole workflow from
-// where they were installed and give the bytes the built programs give, and the manual
-// pages must be where man looks for them.
+// where they were installed and give the bytes the built programs give, the manual pages
+// (compressed) must be where man looks for them and the bash completions where
+// bash-completion looks for them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -15,6 +16,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string read_text(const fs::path& path) {
+  const std::vector<uint8_t> bytes = read_bytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
 
 class InstallTest : public ::testing::Test {
  protected:
@@ -35,15 +41,19 @@ class InstallTest : public ::testing::Test {
     EXPECT_EQ(run.collection, built_collection());
   }
 
-  // The pages are found by name under `man_dir` and are the pages of the source tree.
-  void expect_pages_in(const fs::path& man_dir) {
-    for (const char* program : {"facemend", "facepack", "facesplit"}) {
-      const tool_run where = run_tool(MAN_PATH, {"-M", man_dir, "-w", program}, dir_);
+  // Under `share`: the pages, found by man by name, and the bash completions, named after
+  // their programs, are those of the source tree.
+  void expect_pages_and_completions_in(const fs::path& share) {
+    for (const std::string program : {"facemend", "facepack", "facesplit"}) {
+      const tool_run where = run_tool(MAN_PATH, {"-M", share / "man", "-w", program}, dir_);
       EXPECT_EQ(where.status, 0) << where.err;
-      const fs::path page = man_dir / "man1" / (std::string(program) + ".1");
+      const fs::path page = share / "man/man1" / (program + ".1.gz");
       EXPECT_EQ(where.out, page.string() + "\n");
-      EXPECT_EQ(read_bytes(page),
-                read_bytes(fs::path(SOURCE_DIR) / "man" / (std::string(program) + ".1")));
+      const tool_run page_text = run_tool(GZIP_PATH, {"-dc", page}, dir_);
+      EXPECT_EQ(page_text.status, 0) << page_text.err;
+      EXPECT_EQ(page_text.out, read_text(fs::path(SOURCE_DIR) / "man" / (program + ".1")));
+      EXPECT_EQ(read_text(share / "bash-completion/completions" / program),
+                read_text(fs::path(SOURCE_DIR) / "completion" / program));
     }
   }
 
@@ -63,7 +73,7 @@ TEST_F(InstallTest, CmakeInstallPutsProgramsAndPagesUnderThePrefix) {
   for (const char* program : {"facemend", "facepack", "facesplit"})
     EXPECT_TRUE(is_executable(prefix / "bin" / program)) << program;
   EXPECT_TRUE(fs::exists(prefix / "share/doc/facetools/README.md"));
-  expect_pages_in(prefix / "share/man");
+  expect_pages_and_completions_in(prefix / "share");
   expect_workflow_runs_from(prefix / "bin");
 }
 
@@ -90,7 +100,7 @@ TEST_F(InstallTest, DebianPackageInstallsProgramsAndPagesUnderUsr) {
   ASSERT_EQ(unpack.status, 0) << unpack.err;
   for (const char* program : {"facemend", "facepack", "facesplit"})
     EXPECT_TRUE(is_executable(dir_ / "root/usr/bin" / program)) << program;
-  expect_pages_in(dir_ / "root/usr/share/man");
+  expect_pages_and_completions_in(dir_ / "root/usr/share");
   expect_workflow_runs_from(dir_ / "root/usr/bin");
 }
 
