@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 constexpr const char* kComplete = R"(
 source "$1" || exit 1
 shift
-spec=$(complete -p "$1") || exit 1
-function=${spec#*-F }
+registered=$(complete -p "$1") || exit 1
+function=${registered#*-F }
 function=${function%% *}
 COMP_WORDS=("$@")
 COMP_CWORD=$(($# - 1))
