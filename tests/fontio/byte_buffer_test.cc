@@ -31,14 +31,6 @@ TEST(ReserveBytes, GivesRoomAndKeepsTheContentsAtEverySize) {
   }
 }
 
-TEST(ReserveBytes, LeavesABufferWithRoomEnoughAsItIs) {
-  std::vector<uint8_t> buffer = pattern(3 << 20);
-  const uint8_t* before = buffer.data();
-  reserve_bytes(buffer, 2 << 20);
-  EXPECT_EQ(buffer.data(), before);
-  EXPECT_EQ(buffer, pattern(3 << 20));
-}
-
 TEST(ReserveBytes, LargeFilesLoadWhole) {
   const std::filesystem::path dir = make_temp_dir();
   const std::vector<uint8_t> big = pattern((size_t{9} << 20) + 3);
@@ -47,24 +39,4 @@ TEST(ReserveBytes, LargeFilesLoadWhole) {
   std::filesystem::remove_all(dir);
   EXPECT_EQ(loaded.status, load_status::loaded);
   EXPECT_TRUE(loaded.data == big);
-}
-
-// Reading room stays as small as the pieces asked for until one passes 64 KiB; then it is
-// made a whole piece at once and serves every later request without moving.
-TEST(PieceRoom, GrowsStraightToAWholePieceOnceLarge) {
-  constexpr size_t kPiece = size_t{256} << 10;
-  std::vector<uint8_t> room;
-  EXPECT_EQ(piece_room(room, 10, kPiece).size(), 10u);
-  EXPECT_EQ(room.size(), 10u);
-  EXPECT_EQ(piece_room(room, 65536, kPiece).size(), 65536u);
-  EXPECT_EQ(room.size(), 65536u);
-  const std::span<uint8_t> large = piece_room(room, 65537, kPiece);
-  EXPECT_EQ(large.size(), 65537u);
-  EXPECT_EQ(room.size(), kPiece);
-  for (const size_t size : {size_t{1}, kPiece}) {
-    const std::span<uint8_t> again = piece_room(room, size, kPiece);
-    EXPECT_EQ(again.data(), large.data());
-    EXPECT_EQ(again.size(), size);
-  }
-  EXPECT_EQ(piece_room(room, kPiece + 1, kPiece).size(), kPiece + 1);  // never short
 }
