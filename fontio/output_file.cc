@@ -88,8 +88,7 @@ output_error finish_new_file(output_file& out) {
     release(out);
     return output_error::write;
   }
-  if (!name_temp_file(out.folder, out.temp) ||
-      !rename_temp_file(out.folder, out.temp, base_of(out.path))) {
+  if (!place_temp_file(out.folder, out.temp, base_of(out.path))) {
     const int saved = errno;
     release(out);
     errno = saved;

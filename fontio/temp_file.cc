@@ -75,21 +75,8 @@ bool link_unnamed(int fd, int dirfd, const char* name) {
   return ::linkat(AT_FDCWD, proc_path, dirfd, name, AT_SYMLINK_FOLLOW) == 0;
 }
 
-}  // namespace
-
-std::optional<temp_file> create_temp_file(int dirfd, temp_kind kind) {
-  install_cleanup_handlers();
-  if (kind == temp_kind::unnamed_first) {
-    // Any failure falls back to a named file: systems and file systems without unnamed
-    // files fail in several ways (EOPNOTSUPP, EISDIR, EINVAL, ...), and a failure they
-    // share, such as a folder that is not writable, is then reported by the named create.
-    if (std::optional<temp_file> temp = create_unnamed(dirfd)) return temp;
-  }
-  return create_named(dirfd);
-}
-
-bool name_temp_file(int dirfd, temp_file& temp) {
-  if (temp.name[0] != '\0') return true;
+// Links the unnamed file into its folder under a fresh random name.
+bool name_unnamed(int dirfd, temp_file& temp) {
   char name[kTempNameSize];
   for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
     random_name(name, attempt);
@@ -107,7 +94,24 @@ bool name_temp_file(int dirfd, temp_file& temp) {
   return false;
 }
 
-bool rename_temp_file(int dirfd, temp_file& temp, const std::string& name) {
+}  // namespace
+
+std::optional<temp_file> create_temp_file(int dirfd, temp_kind kind) {
+  install_cleanup_handlers();
+  if (kind == temp_kind::unnamed_first) {
+    // Any failure falls back to a named file: systems and file systems without unnamed
+    // files fail in several ways (EOPNOTSUPP, EISDIR, EINVAL, ...), and a failure they
+    // share, such as a folder that is not writable, is then reported by the named create.
+    if (std::optional<temp_file> temp = create_unnamed(dirfd)) return temp;
+  }
+  return create_named(dirfd);
+}
+
+bool place_temp_file(int dirfd, temp_file& temp, const std::string& name) {
+  if (temp.name[0] == '\0') {
+    if (link_unnamed(temp.fd, dirfd, name.c_str())) return true;
+    if (errno != EEXIST || !name_unnamed(dirfd, temp)) return false;
+  }
   const sigset_t old = block_cleanup_signals();
   const bool renamed = ::renameat(dirfd, temp.name, dirfd, name.c_str()) == 0;
   if (renamed) {

@@ -1,6 +1,7 @@
 // The file an output is written to until it is complete, in the output's own folder.
 // Where the system and the file system offer it, the file has no name while it is written
-// (O_TMPFILE): nothing is left behind whatever ends the process, even SIGKILL or a crash.
+// (O_TMPFILE): whatever ends the process while it is written, SIGKILL or a crash too,
+// leaves nothing behind (see place_temp_file for the one instant when it is complete).
 // Elsewhere it has a short random name, created afresh (never one left by anyone else)
 // and removed on failure and by SIGINT, SIGTERM and SIGHUP (see temp_cleanup.h). Either
 // way the name never depends on the output's, whose length may leave no room for more.
@@ -27,13 +28,13 @@ struct temp_file {
 // (errno set).
 std::optional<temp_file> create_temp_file(int dirfd, temp_kind kind);
 
-// Gives an unnamed file a fresh random name in its folder; a named one keeps its name.
-// False with errno set when no name could be made.
-bool name_temp_file(int dirfd, temp_file& temp);
-
-// Renames the named file to `name`, replacing whatever had that name. False with errno
-// set when the rename failed; the file keeps its temporary name.
-bool rename_temp_file(int dirfd, temp_file& temp, const std::string& name);
+// Puts the complete file in place under `name`, replacing whatever has that name. An
+// unnamed file that finds the name free is linked in under it directly. Otherwise it is
+// linked in under a random name first and that is renamed over `name`: no call links an
+// unnamed file over an existing name, so SIGKILL in the instant between the two leaves
+// the complete file under the random name. False with errno set when it could not be put
+// in place; a named file then keeps its temporary name.
+bool place_temp_file(int dirfd, temp_file& temp, const std::string& name);
 
 // Removes the file's name, if it still has one, and closes it; errno is kept.
 void remove_temp_file(int dirfd, temp_file& temp);
