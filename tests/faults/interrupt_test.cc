@@ -1,12 +1,12 @@
 // A run ended by a signal at any moment leaves the old file or the complete new one, and
-// nothing else (but see SIGKILL below): facemend repairs a font of several megabytes in
-// place and is sent SIGINT, SIGTERM or SIGKILL after random delays that spread over a
-// whole run.
+// nothing else (but see SIGKILL below): facemend repairs a font of a megabyte in place
+// and is sent SIGINT, SIGTERM or SIGKILL after random delays that spread over a whole run.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <random>
@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr size_t kFiller = 3 << 20;
+constexpr size_t kFiller = 1 << 20;
 constexpr int kRunsPerSignal = 30;
 
 // Starts facemend repairing `font` in place, in the background, with its output dropped.
@@ -47,13 +47,17 @@ TEST(Interrupted, FacemendLeavesTheOldFontOrTheNewOne) {
   tables.push_back({"zzzz", std::vector<uint8_t>(kFiller, 0x5a)});
   const std::vector<uint8_t> old_font = build_sfnt(tables);
 
-  write_bytes(font, old_font);
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(wait_for(start_facemend(font)), 0);
-  const auto whole_run = std::chrono::duration_cast<std::chrono::microseconds>(
-      std::chrono::steady_clock::now() - start);
+  // The shortest of three whole runs: the first ones may wait for the disk or the cache.
+  auto whole_run = std::chrono::microseconds::max();
+  for (int run = 0; run < 3; ++run) {
+    write_bytes(font, old_font);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(wait_for(start_facemend(font)), 0);
+    whole_run = std::min(whole_run, std::chrono::duration_cast<std::chrono::microseconds>(
+                                        std::chrono::steady_clock::now() - start));
+  }
   const std::vector<uint8_t> new_font = read_bytes(font);
-  ASSERT_NE(new_font, old_font);
+  ASSERT_TRUE(new_font != old_font) << "the sample font needs repairs";
 
   std::mt19937 random(std::random_device{}());
   std::uniform_int_distribution<long> delay(0, whole_run.count());
