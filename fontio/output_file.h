@@ -1,13 +1,13 @@
 // Output files that replace their name atomically. The bytes go to a new file in the same
 // folder, unnamed while it is written where the system allows (see temp_file.h), which
-// takes the final name by a rename only once every write and the close have succeeded; on
-// any failure it is removed, so a file that already had the name keeps its old bytes
-// (in-place repair and `facepack all.ttc all.ttc x.ttf` are safe).
+// takes the final name (by a rename over a file it replaces) only once every write and the
+// close have succeeded; on any failure it is removed, so a file that already had the name
+// keeps its old bytes (in-place repair and `facepack all.ttc all.ttc x.ttf` are safe).
 //
 // The new file gets its final mode only when complete: the replaced file's, or 0666 less
 // the umask. A replaced file's owner and group are kept where the process may set them,
 // and the setuid, setgid and sticky bits are dropped when they could not be. The file is
-// flushed to the disk before it replaces one, and the folder after the rename.
+// flushed to the disk before it replaces one, and the folder once it has its name.
 //
 // A symbolic link named as the output stays a link: the file it points to is replaced (or
 // created, for a dangling link) in that file's own folder. A device, pipe or other special
