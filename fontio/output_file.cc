@@ -8,50 +8,119 @@
 
 namespace {
 
-std::string folder_of(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return "";
-  return path.substr(0, slash + 1);
+// 0666 less the umask, the mode a plain create gives. The umask can only be read by
+// setting it, so it is put back at once.
+mode_t plain_create_mode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
 }
 
-std::string base_of(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+void close_fd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
 }
 
-// Opens a fresh temporary file beside `path` with the mode a plain create would give
-// (0666 less the umask), or the mode of the file it is going to replace.
-int create_temp(const std::string& path, std::string& temp_path) {
-  struct stat existing {};
-  const bool replaces = ::stat(path.c_str(), &existing) == 0;
-  if (replaces && S_ISDIR(existing.st_mode)) {
-    errno = EISDIR;
-    return -1;
+// Opens the new file in the folder of `target` and notes what it must get once complete.
+bool open_new_file(output_file& out, const output_target& target, temp_kind kind) {
+  const std::string folder = folder_of(target.path);
+  out.folder = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (out.folder < 0) return false;
+  std::optional<temp_file> temp = create_temp_file(out.folder, kind);
+  if (!temp) return false;
+  out.temp = *temp;
+  if (target.kind == target_kind::replaced) {
+    out.mode = target.old.st_mode & 07777;
+    out.owner = target.old.st_uid;
+    out.group = target.old.st_gid;
+  } else {
+    out.mode = plain_create_mode();
   }
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    temp_path = folder_of(path) + "." + base_of(path) + "." + std::to_string(::getpid()) + "." +
-                std::to_string(attempt) + ".tmp";
-    const int fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd >= 0 && replaces) ::fchmod(fd, existing.st_mode & 07777);
-    return fd;
+  return true;
+}
+
+// A device or pipe is opened as it is, without O_TRUNC, which it has no use for.
+bool open_special_file(output_file& out) {
+  out.temp.fd = ::open(out.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  return out.temp.fd >= 0;
+}
+
+// Gives the complete file the replaced file's owner and group where the process may, and
+// its final mode; the setuid, setgid and sticky bits only stay with the owner and group
+// they were set for.
+void set_owner_and_mode(output_file& out) {
+  mode_t mode = out.mode;
+  const int fd = out.temp.fd;
+  if (out.kind == target_kind::replaced) {
+    // Only root may give a file away; anyone may still give it one of their own groups.
+    // What could not be kept shows in the file's owner and group, checked next.
+    [[maybe_unused]] const bool kept = ::fchown(fd, out.owner, out.group) == 0 ||
+                                       ::fchown(fd, static_cast<uid_t>(-1), out.group) == 0;
+    struct stat now {};
+    if (::fstat(fd, &now) != 0 || now.st_uid != out.owner || now.st_gid != out.group)
+      mode &= ~mode_t{07000};
   }
-  errno = EEXIST;
-  return -1;
+  ::fchmod(fd, mode);
+}
+
+// Flushes the folder's entries to the disk after the rename. A failure changes nothing
+// for the run, whose file is in place, and some file systems refuse it outright.
+void sync_folder(int folder) {
+  const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void release(output_file& out) {
+  if (out.kind == target_kind::special)
+    close_fd(out.temp.fd);
+  else
+    remove_temp_file(out.folder, out.temp);
+  close_fd(out.folder);
+}
+
+// Puts the complete, closed file in place of its name.
+output_error finish_new_file(output_file& out) {
+  set_owner_and_mode(out);
+  if (out.kind == target_kind::replaced && ::fsync(out.temp.fd) != 0) {
+    std::perror("fsync");
+    release(out);
+    return output_error::write;
+  }
+  if (!place_temp_file(out.folder, out.temp, base_of(out.path))) {
+    const int saved = errno;
+    release(out);
+    errno = saved;
+    return output_error::create;
+  }
+  sync_folder(out.folder);
+  release(out);
+  return output_error::none;
 }
 
 }  // namespace
 
 std::optional<output_file> open_output(const std::string& path) {
+  return open_output_with(path, temp_kind::unnamed_first);
+}
+
+std::optional<output_file> open_output_with(const std::string& path, temp_kind kind) {
+  std::optional<output_target> target = resolve_output(path);
+  if (!target) return std::nullopt;
   output_file out;
-  out.path = path;
-  const int fd = create_temp(path, out.temp_path);
-  if (fd < 0) return std::nullopt;
-  out.stream = ::fdopen(fd, "wb");
+  out.path = target->path;
+  out.kind = target->kind;
+  const bool opened =
+      out.kind == target_kind::special ? open_special_file(out) : open_new_file(out, *target, kind);
+  // The stream has a descriptor of its own, so that the new file stays open past fclose:
+  // an unnamed file is only given a name after that.
+  const int stream_fd = opened ? ::fcntl(out.temp.fd, F_DUPFD_CLOEXEC, 0) : -1;
+  if (stream_fd >= 0) out.stream = ::fdopen(stream_fd, "wb");
   if (out.stream == nullptr) {
     const int saved = errno;
-    ::close(fd);
-    ::unlink(out.temp_path.c_str());
+    if (stream_fd >= 0) ::close(stream_fd);
+    release(out);
     errno = saved;
     return std::nullopt;
   }
@@ -65,28 +134,32 @@ bool write_output_bytes(std::FILE* stream, std::span<const uint8_t> bytes) {
   return false;
 }
 
+int flush_output(std::FILE* stream) {
+  if (std::fflush(stream) == 0) return ::fileno(stream);
+  std::perror("fwrite");
+  return -1;
+}
+
 output_error commit_output(output_file& out) {
   const bool closed = std::fclose(out.stream) == 0;
   out.stream = nullptr;
   if (!closed) {
     std::perror("fclose");
-    ::unlink(out.temp_path.c_str());
+    release(out);
     return output_error::write;
   }
-  if (::rename(out.temp_path.c_str(), out.path.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(out.temp_path.c_str());
-    errno = saved;
-    return output_error::create;
+  if (out.kind == target_kind::special) {
+    release(out);
+    return output_error::none;
   }
-  return output_error::none;
+  return finish_new_file(out);
 }
 
 void discard_output(output_file& out) {
+  const int saved = errno;
   if (out.stream != nullptr) std::fclose(out.stream);
   out.stream = nullptr;
-  const int saved = errno;
-  ::unlink(out.temp_path.c_str());
+  release(out);
   errno = saved;
 }
 

@@ -1,8 +1,20 @@
-// Output files that replace their name atomically. The bytes go to a temporary file in the
-// same folder, which is renamed over the final name only once every write and the close
-// have succeeded; on any failure the temporary file is removed, so a file that already had
-// the name keeps its old bytes (in-place repair and `facepack all.ttc all.ttc x.ttf` are safe).
+// Output files that replace their name atomically. The bytes go to a new file in the same
+// folder, unnamed while it is written where the system allows (see temp_file.h), which
+// takes the final name (by a rename over a file it replaces) only once every write and the
+// close have succeeded; on any failure it is removed, so a file that already had the name
+// keeps its old bytes (in-place repair and `facepack all.ttc all.ttc x.ttf` are safe).
+//
+// The new file gets its final mode only when complete: the replaced file's, or 0666 less
+// the umask. A replaced file's owner and group are kept where the process may set them,
+// and the setuid, setgid and sticky bits are dropped when they could not be. The file is
+// flushed to the disk before it replaces one, and the folder once it has its name.
+//
+// A symbolic link named as the output stays a link: the file it points to is replaced (or
+// created, for a dangling link) in that file's own folder. A device, pipe or other special
+// file is written to directly and never replaced.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,30 +22,48 @@
 #include <span>
 #include <string>
 
+#include "fontio/output_target.h"
+#include "fontio/temp_file.h"
+
 struct output_file {
-  std::string path;       // the name the finished file gets
-  std::string temp_path;  // where it is written until then
-  std::FILE* stream = nullptr;
+  std::string path;  // the file written: the name given, with symbolic links followed
+  target_kind kind = target_kind::new_file;
+  std::FILE* stream = nullptr;  // writes to `temp.fd`'s file, through a descriptor of its own
+  temp_file temp;   // the new file; for a special file, the file itself opened for writing
+  int folder = -1;  // the folder of `path` (O_PATH), where the new file takes its name
+  mode_t mode = 0;  // the mode the new file gets once complete
+  uid_t owner = 0;  // the replaced file's owner and group
+  gid_t group = 0;
 };
 
 enum class output_error {
   none,
   create,  // the file could not be created under its name; errno says why, nothing printed
-  write,   // a write or the close failed; already reported with perror
+  write,   // a write, the close or the flush to disk failed; already reported with perror
 };
 
-// Creates the temporary file beside `path`. Nothing when the output cannot be created (errno
-// set; a folder of that name counts as EISDIR, as a plain create would say).
+// Opens the output `path`. Nothing when it cannot be created (errno set; a folder of that
+// name counts as EISDIR, as a plain create would say).
 std::optional<output_file> open_output(const std::string& path);
+
+// The same with the choice of temporary file: tests take the named one that systems
+// without unnamed files get.
+std::optional<output_file> open_output_with(const std::string& path, temp_kind kind);
 
 // Writes `bytes` to the output; a short write is reported with perror("fwrite").
 bool write_output_bytes(std::FILE* stream, std::span<const uint8_t> bytes);
 
-// Closes the output (a failure reported with perror("fclose")) and renames it over its
-// name. On any failure the temporary file is removed.
+// Flushes the stream and returns its descriptor, at the stream's position, so that bytes
+// can be put into the output around the stream (copy_file_range, for one); -1 when the
+// flush failed, reported with perror("fwrite") as the write it finishes.
+int flush_output(std::FILE* stream);
+
+// Closes the output (a failure reported with perror("fclose")), flushes it to the disk
+// when it replaces a file (a failure reported with perror("fsync")) and gives it its name.
+// On any failure the new file is removed. A special file is only closed.
 output_error commit_output(output_file& out);
 
-// Closes and removes the temporary file; the final name is left as it was.
+// Closes and removes the new file; the final name is left as it was.
 void discard_output(output_file& out);
 
 // Ends the output: commits it when `written` (every byte went out), else discards it and
