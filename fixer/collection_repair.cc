@@ -22,11 +22,11 @@ bool hold_mended_tables(sfnt_face_info& face) {
 }
 
 // Repairs face `index` and adds it to `result.repaired`; sets result.status when it fails.
-void repair_one(const input_file& file, const ttc_info& collection, size_t index,
+void repair_one(const std::string& name, const ttc_info& collection, size_t index,
                 collection_repair& result, mended_tables& changed) {
   std::printf("Face %zu:\n", index);
   sfnt_face_info face = ttc_face_tables(collection, index);
-  result.status = refuse_unknown_version(file.name, face.header.version);
+  result.status = refuse_unknown_version(name, face.header.version);
   if (result.status == 0 && !hold_mended_tables(face)) result.status = 1;
   if (result.status != 0) return;
   const sfnt_face_info before = face;
@@ -44,15 +44,16 @@ void repair_one(const input_file& file, const ttc_info& collection, size_t index
 
 }  // namespace
 
-collection_repair repair_collection(const input_file& file, mended_tables& changed) {
+collection_repair repair_collection(const std::string& name, const table_bytes& file,
+                                    mended_tables& changed) {
   collection_repair result;
-  const std::optional<ttc_info> collection = ttc_parse_binary(file_extent{&file, 0, file.size});
+  const std::optional<ttc_info> collection = ttc_parse_binary(file);
   if (!collection) {
     std::fputs("parse failed...\n", stderr);
     result.status = 1;
     return result;
   }
   for (size_t i = 0; i < collection->faces.size() && result.status == 0; ++i)
-    repair_one(file, *collection, i, result, changed);
+    repair_one(name, *collection, i, result, changed);
   return result;
 }

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <optional>
 
+#include <string>
 #include "fixer/face_repair.h"
-#include "fontio/input_file.h"
+
+#include "fontio/table_bytes.h"
 #include "ttc/ttc_model.h"
 
 // The repaired collection, or the status the run must end with.
@@ -17,9 +19,11 @@ struct collection_repair {
   ttc_info repaired;  // complete when status is 0
 };
 
-// Repairs the collection in `file`, which must stay open while the result is used: the
-// repaired collection's unchanged tables are extents of it. Prints "Face N:" before each
-// face's report; a face that fails ends the repair with its status, and the faces after it
-// are not repaired. A collection that cannot be read gives its messages, then "parse
+// Repairs the collection `name` whose bytes are `file` (an extent of an open file, or bytes
+// in memory), which must stay open or alive while the result is used: the repaired
+// collection's unchanged tables are parts of it. Prints "Face N:" before each face's
+// report; a face that fails ends the repair with its status, and the faces after it are
+// not repaired. A collection that cannot be read gives its messages, then "parse
 // failed...", and status 1. Adds the tables each repair changed to `changed`.
-collection_repair repair_collection(const input_file& file, mended_tables& changed);
+collection_repair repair_collection(const std::string& name, const table_bytes& file,
+                                    mended_tables& changed);

@@ -95,7 +95,8 @@ int write_collection(const std::string& path, const ttc_info& info, const input_
 // Repairs every face of a collection; writes the repaired collection unless checking.
 int mend_collection(const facemend_args& args, const input_file& file) {
   mended_tables changed{};
-  const collection_repair result = repair_collection(file, changed);
+  const collection_repair result =
+      repair_collection(file.name, file_extent{&file, 0, file.size}, changed);
   if (result.status != 0) return result.status;
   if (args.check) return report_check(changed);
   std::fflush(stdout);

@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
   const std::vector<named_face> crafted = crafted_faces();
   for (const named_face& face : crafted) write_face_seeds(out, face);
   write_seed(out / "collection", "legacy.ttc", legacy_sample_collection());
+  write_seed(out / "mend", "legacy.ttc", legacy_sample_collection());
   write_collection_seeds(out, "crafted", crafted);
 
   std::vector<std::string> sources(argv + 2, argv + argc);
