@@ -11,8 +11,10 @@
 
 #include "ttc/ttc_model.h"
 
-// The longest file name most file systems take, in bytes.
-inline constexpr size_t max_file_name = 255;
+// The longest face file name, in bytes. File systems take names of up to 255 bytes, and
+// each file is first written beside its name under "." NAME "." PID "." N ".tmp" (see
+// fontio/output_file.h), which takes up to 16 bytes more.
+inline constexpr size_t max_file_name = 255 - 16;
 
 // "face_00.ttf", "face_01.ttf", ...: the names of a plain split.
 std::string index_file_name(size_t face);
