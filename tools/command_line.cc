@@ -28,8 +28,11 @@ void scan_long(cli_scan& scan, int argc, char** argv, int& i, std::span<const cl
   const std::string_view name = arg.substr(2, equals == arg.npos ? arg.npos : equals - 2);
   const std::string given = "--" + std::string(name);
   const cli_option* option = find_long(options, name);
-  if (option == nullptr && (name == "help" || name == "version") && equals == arg.npos) {
+  const bool builtin = option == nullptr && (name == "help" || name == "version");
+  if (builtin && equals == arg.npos) {
     (name == "help" ? scan.help : scan.version) = true;
+  } else if (builtin) {
+    scan.problems.push_back({cli_fault::unexpected_value, given});
   } else if (option == nullptr) {
     scan.problems.push_back({cli_fault::unknown_option, given});
   } else if (option->value_name.empty()) {
