@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#ifndef FACETOOLS_VERSION
-#error "FACETOOLS_VERSION must name the project's version (set by tools/CMakeLists.txt)"
-#endif
-
 namespace {
 
 const cli_option* find_long(std::span<const cli_option> options, std::string_view name) {
@@ -107,6 +103,7 @@ const cli_given* last_given(const cli_scan& scan, std::string_view long_name) {
   return found;
 }
 
+// FACETOOLS_VERSION is the project's version, set by tools/CMakeLists.txt.
 std::string version_line(std::string_view program) {
   return std::string(program) + " (facetools) " FACETOOLS_VERSION;
 }
