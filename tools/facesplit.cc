@@ -67,7 +67,8 @@ std::vector<std::string> face_paths(const ttc_info& info, const split_request& r
   } else {
     for (size_t face = 0; face < info.faces.size(); ++face) names.push_back(index_file_name(face));
   }
-  for (std::string& name : names) name = (request.directory / name).string();
+  if (request.directory)
+    for (std::string& name : names) name = (*request.directory / name).string();
   return names;
 }
 
@@ -118,7 +119,7 @@ int split(input_file& collection, const split_request& request) {
     list_faces(*info, *selected);
     return 0;
   }
-  if (!request.directory.empty() && !make_directory(request.directory)) return 1;
+  if (request.directory && !make_directory(*request.directory)) return 1;
   std::printf("%zu faces\n", info->faces.size());
   std::fflush(stdout);
   return write_faces(*info, collection, face_paths(*info, request), *selected);

@@ -12,8 +12,8 @@
 
 struct split_request {
   std::string collection;
-  std::filesystem::path directory;               // empty: the current folder
-  std::optional<std::vector<face_range>> faces;  // nothing: every face
+  std::optional<std::filesystem::path> directory;  // nothing: the current folder
+  std::optional<std::vector<face_range>> faces;    // nothing: every face
   bool by_postscript_name = false;
   bool list = false;
 };
