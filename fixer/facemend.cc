@@ -10,6 +10,7 @@
 #include "fixer/face_file.h"
 #include "fixer/face_repair.h"
 #include "fontio/output_file.h"
+#include "tools/command_line.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
@@ -142,7 +143,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.version) {
-    std::puts("facemend (facetools) " FACETOOLS_VERSION);
+    print_version("facemend");
     return 0;
   }
   if (args.files.size() != (args.check ? 1u : 2u)) {

@@ -1,10 +1,14 @@
 // facepack: joins single-face TrueType fonts into one collection file, one face per input
 // in argument order, storing each distinct table once.
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -12,11 +16,21 @@
 
 #include "fontio/input_file.h"
 #include "fontio/output_file.h"
+#include "tools/command_line.h"
 #include "tools/join_input.h"
+#include "tools/pack_report.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
+
+const char kUsage[] = "usage: facepack ttcfile ttffile [ttffile ...]";
+const char kOptionsUsage[] = "usage: facepack [options] ttcfile ttffile [ttffile ...]";
+
+constexpr cli_option kOptions[] = {
+    {'f', "force", "", "Replace ttcfile even when it is not a collection."},
+    {'v', "verbose", "", "After writing, list the stored tables and the bytes saved."},
+};
 
 // Files kept free for the standard streams, the output and the input being read.
 constexpr rlim_t kSpareFiles = 16;
@@ -48,6 +62,21 @@ int load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
   return status;
 }
 
+// Whether the collection may replace what `path` names: nothing, or something other than a
+// regular file, or an empty file, or a collection. Anything else is likely one of the fonts,
+// named first by mistake. A symbolic link is followed, as the write follows it.
+bool may_replace(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0)
+    return true;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  char tag[4] = {};
+  const bool collection =
+      fd >= 0 && ::pread(fd, tag, sizeof tag, 0) == 4 && std::memcmp(tag, "ttcf", sizeof tag) == 0;
+  if (fd >= 0) ::close(fd);
+  return collection;
+}
+
 // Writes the collection to `path`, replacing it only when every write succeeded.
 int write_collection(const ttc_info& info, const std::string& path) {
   std::optional<output_file> out = open_output(path);
@@ -62,13 +91,8 @@ int write_collection(const ttc_info& info, const std::string& path) {
   return error == output_error::none ? 0 : 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fputs("usage: facepack ttcfile ttffile [ttffile ...]\n", stderr);
-    return 1;
-  }
+// Reads every input, then writes the collection to `paths[0]`.
+int pack(const std::vector<std::string>& paths, bool verbose) {
   ttc_info info;
   // Every input is read and checked before the output is opened, so a bad input leaves
   // any existing file of the output's name untouched. The inputs are never held whole: a
@@ -78,10 +102,41 @@ int main(int argc, char** argv) {
   std::deque<input_file> inputs;
   std::vector<uint8_t> room;
   int status = 0;
-  for (int i = 2; i < argc && status == 0; ++i) {
-    if (load_ttf(info, argv[i], keep_open, inputs, room) != 0) status = 1;
+  for (size_t i = 1; i < paths.size() && status == 0; ++i) {
+    if (load_ttf(info, paths[i], keep_open, inputs, room) != 0) status = 1;
   }
-  if (status == 0) status = write_collection(info, argv[1]);
+  if (status == 0) status = write_collection(info, paths[0]);
+  if (status == 0 && verbose) print_pool_report(info, stdout);
   for (input_file& file : inputs) close_input(file);
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const cli_scan scan = scan_command_line(argc, argv, kOptions);
+  if (!scan.problems.empty()) {
+    print_usage_error("facepack", scan.problems.front(), kOptionsUsage);
+    return 1;
+  }
+  if (scan.help) {
+    print_help("facepack", kOptionsUsage, kOptions);
+    return 0;
+  }
+  if (scan.version) {
+    print_version("facepack");
+    return 0;
+  }
+  if (scan.operands.size() < 2) {
+    std::fprintf(stderr, "%s\n", kUsage);
+    return 1;
+  }
+  if (last_given(scan, "force") == nullptr && !may_replace(scan.operands[0])) {
+    std::fprintf(stderr,
+                 "facepack: %s exists and is not a collection: name the collection first (or use "
+                 "-f to replace it)\n",
+                 scan.operands[0].c_str());
+    return 1;
+  }
+  return pack(scan.operands, last_given(scan, "verbose") != nullptr);
 }

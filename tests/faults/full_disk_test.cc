@@ -118,7 +118,7 @@ TEST_P(FullDisk, FacepackKeepsTheOldOutput) {
   const std::string a = input("a.ttf", build_sfnt(face_tables(kBig, 1)));
   const std::string b = input("b.ttf", build_sfnt(face_tables(kSmall, 2)));
   fill_if_full();
-  const tool_run run = run_on_disk(disk_, FACEPACK_PATH, {"out.ttc", a, b});
+  const tool_run run = run_on_disk(disk_, FACEPACK_PATH, {"-f", "out.ttc", a, b});
   expect_write_failure(run);
   EXPECT_TRUE(run.err.ends_with("write failed.\n")) << run.err;
   EXPECT_EQ(read_bytes(disk_.dir / "out.ttc"), kOldBytes);
@@ -130,7 +130,7 @@ TEST_P(FullDisk, FacepackOverItsOwnInputKeepsThatInput) {
   put("font.ttf", font);
   const std::string other = input("other.ttf", build_sfnt(face_tables(kSmall, 4)));
   fill_if_full();
-  expect_write_failure(run_on_disk(disk_, FACEPACK_PATH, {"font.ttf", "font.ttf", other}));
+  expect_write_failure(run_on_disk(disk_, FACEPACK_PATH, {"-f", "font.ttf", "font.ttf", other}));
   EXPECT_EQ(read_bytes(disk_.dir / "font.ttf"), font);
   EXPECT_EQ(files(), (std::vector<std::string>{"font.ttf"}));
 }

@@ -45,7 +45,7 @@ TEST_F(Facepack, JoinsFontsStoringIdenticalTablesOnce) {
   EXPECT_EQ(get("both.ttc"), legacy_sample_collection());  // shares all but name and head
 
   // The output may be among the inputs: it is read before it is replaced.
-  run = pack({"gothic.ttf", "gothic.ttf", "gothic.ttf", "mincho.ttf"});
+  run = pack({"-f", "gothic.ttf", "gothic.ttf", "gothic.ttf", "mincho.ttf"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(get("gothic.ttf"), build_ttc({gothic, gothic, mincho}));
 
@@ -183,7 +183,7 @@ TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   put("out.ttc", {1, 2, 3});
   {
     const file_size_limit limit(65536);
-    run = pack({"out.ttc", "a.ttf"});
+    run = pack({"-f", "out.ttc", "a.ttf"});
   }
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
