@@ -51,7 +51,7 @@ void write_face(const ttc_info& info, size_t face) {
   const bool complete = close_capture(stream, sink);
   if (written < 0) return;
   fuzz_require(static_cast<uint64_t>(written) == sink.written, "a face write reports its size");
-  if (complete) expect_face(info, info.faces[face], sink.bytes, 0, "a written face reads back");
+  if (complete) expect_face(info, *info.faces[face], sink.bytes, 0, "a written face reads back");
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!info) return 0;
   for (size_t i = 0; i < info->faces.size(); ++i) {
     const uint32_t offset = read_uint32(data + 12 + 4 * i);
-    expect_face(*info, info->faces[i], file, offset, "a face holds the tables of its directory");
+    expect_face(*info, *info->faces[i], file, offset, "a face holds the tables of its directory");
   }
   for (size_t i = 0; i < info->faces.size(); ++i) write_face(*info, i);
   return 0;

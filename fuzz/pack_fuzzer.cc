@@ -29,7 +29,8 @@ bool same_bytes(std::span<const uint8_t> a, std::span<const uint8_t> b) {
 // directory.
 void expect_faces(const ttc_info& back, const sfnt_directory& input,
                   std::span<const uint8_t> file) {
-  for (const ttc_face& face : back.faces) {
+  for (const auto& listed : back.faces) {
+    const ttc_face& face = *listed;
     fuzz_require(face.header.version == input.header.version &&
                      face.header.search_range == input.header.search_range &&
                      face.header.entry_selector == input.header.entry_selector &&
