@@ -134,7 +134,8 @@ TEST(TtcReader, ReadsAnyVersionAndEveryFace) {
   std::vector<std::vector<font_table>> faces;
   for (uint8_t f = 0; f < 6; ++f) faces.push_back({{"head", {f, 1, 2}}, {"name", {7, 7}}});
   std::string err;
-  const std::optional<ttc_info> info = parse(build_ttc(faces, 0x00020000), err);
+  const std::vector<uint8_t> file = build_ttc(faces, 0x00020000);  // the entries view it
+  const std::optional<ttc_info> info = parse(file, err);
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->version, 0x00020000u);
   ASSERT_EQ(info->faces.size(), 6u);
