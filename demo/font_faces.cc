@@ -12,9 +12,9 @@ std::optional<font_file> read_collection(std::span<const uint8_t> bytes) {
   const std::optional<ttc_info> info = ttc_parse_binary(bytes);  // reports its own refusals
   if (!info) return std::nullopt;
   font_file file{true, info->tables.size(), {}};
-  for (const ttc_face& face : info->faces) {
+  for (const auto& face : info->faces) {
     font_face out;
-    for (const int32_t index : face.table_indices) {
+    for (const int32_t index : face->table_indices) {
       const ttc_table& table = info->tables[static_cast<size_t>(index)];
       const std::span<const uint8_t> held = held_bytes(table.bytes);
       out.tables.push_back({table.tag, {held.begin(), held.end()}});

@@ -65,6 +65,12 @@ uint64_t sfnt_directory_size(uint64_t num_tables) {
   return kOffsetTableSize + kRecordSize * num_tables;
 }
 
+uint64_t sfnt_font_size(const sfnt_directory& dir) {
+  uint64_t size = sfnt_directory_size(dir.records.size());
+  for (const sfnt_record& record : dir.records) size += padded_length(record.length);
+  return size;
+}
+
 void append_sfnt_directory(std::vector<uint8_t>& out, const sfnt_header& header,
                            std::span<const sfnt_record> records) {
   const size_t start = out.size();

@@ -48,6 +48,10 @@ bool known_sfnt_version(uint32_t version);
 // How many bytes an offset table and a directory of `num_tables` records take.
 uint64_t sfnt_directory_size(uint64_t num_tables);
 
+// How many bytes the font that `dir` describes takes when written as a single font: the
+// offset table and directory, then every record's table padded to a multiple of 4.
+uint64_t sfnt_font_size(const sfnt_directory& dir);
+
 // Appends the offset table and the directory of `records` to `out`.
 void append_sfnt_directory(std::vector<uint8_t>& out, const sfnt_header& header,
                            std::span<const sfnt_record> records);

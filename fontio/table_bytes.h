@@ -69,9 +69,10 @@ std::optional<bool> same_table_bytes(const table_bytes& a, const table_bytes& b,
                                      std::vector<uint8_t>& room_a, std::vector<uint8_t>& room_b);
 
 // How an extent is written. `checked`: read piece by piece and summed, and the write fails
-// ("NAME: changed since it was read") unless the sum is the checksum the writer was given;
-// `kernel`: copied by the kernel where it can (copy_file_range), the caller checking the
-// input for changes itself.
+// ("NAME: changed since it was read") unless the sum is the checksum the writer was given
+// and the file's stamp is the one it had when opened (input_unchanged); `kernel`: copied by
+// the kernel where it can (copy_file_range), the caller checking the input for changes
+// itself.
 enum class extent_copy { checked, kernel };
 
 // Writes the table at the stream's position, then zero bytes up to a multiple of 4; false

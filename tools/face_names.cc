@@ -22,7 +22,7 @@ constexpr uint16_t kPostScriptName = 6;
 constexpr size_t kRecordSize = 12;
 
 const ttc_table* find_table(const ttc_info& info, size_t face, const char* tag) {
-  for (const int32_t index : info.faces[face].table_indices) {
+  for (const int32_t index : info.faces[face]->table_indices) {
     const ttc_table& table = info.tables[static_cast<size_t>(index)];
     if (table.tag == make_tag(tag)) return &table;
   }

@@ -32,13 +32,13 @@ void list_faces(const ttc_info& info, const std::vector<bool>& selected) {
     if (!selected[face]) continue;
     const std::optional<std::string> name = face_postscript_name(info, face, room);
     std::string shared;
-    for (const int32_t index : info.faces[face].table_indices) {
+    for (const int32_t index : info.faces[face]->table_indices) {
       if (users[static_cast<size_t>(index)].size() > 1)
         shared += " " + tag_word(info.tables[static_cast<size_t>(index)].tag);
     }
     std::printf("%zu %s %s %zu%s\n", face, name ? name->c_str() : "-",
-                is_cff_face(info.faces[face]) ? "CFF" : "TrueType",
-                info.faces[face].table_indices.size(), shared.c_str());
+                is_cff_face(*info.faces[face]) ? "CFF" : "TrueType",
+                info.faces[face]->table_indices.size(), shared.c_str());
   }
 }
 
@@ -62,7 +62,7 @@ std::vector<std::string> face_paths(const ttc_info& info, const split_request& r
     std::vector<face_naming> namings;
     std::vector<uint8_t> room;
     for (size_t face = 0; face < info.faces.size(); ++face)
-      namings.push_back({face_postscript_name(info, face, room), is_cff_face(info.faces[face])});
+      namings.push_back({face_postscript_name(info, face, room), is_cff_face(*info.faces[face])});
     names = postscript_file_names(namings);
   } else {
     for (size_t face = 0; face < info.faces.size(); ++face) names.push_back(index_file_name(face));

@@ -3,36 +3,54 @@
 #include <cstdio>
 #include <optional>
 
+#include "fontio/byte_reader.h"
 #include "fontio/sfnt_directory.h"
 #include "ttc/ttc_reader.h"
 
 namespace {
 
-// Whether the file begins with the collection tag; nothing after a failed read.
-std::optional<bool> starts_as_collection(const table_bytes& file, std::vector<uint8_t>& room) {
-  if (table_length(file) < 4) return false;
-  const auto tag = read_table_piece(file, 0, 4, room);
-  if (!tag) return std::nullopt;
-  return is_collection_file(*tag);
+// Why a file that begins with `version` is not a single-face font; empty when it may be
+// one. A collection would have its header taken for an offset table, so it is refused by
+// name.
+std::string version_problem(std::span<const uint8_t> version) {
+  if (is_collection_file(version))
+    return "not a single-face font (it is a collection; facesplit splits it)";
+  const uint32_t value = read_uint32(version.data());
+  if (known_sfnt_version(value)) return "";
+  char problem[64];
+  std::snprintf(problem, sizeof problem, "not a font (unknown sfnt version 0x%08X)", value);
+  return problem;
 }
 
-// The directory of a single-face font, or nothing after a message naming the file. A
-// collection would have its header taken for an offset table, so it is refused by name.
+// The directory of a single-face font, or nothing after a message naming the file. Only
+// the offset table and the directory are read.
 std::optional<sfnt_directory> single_face_directory(const std::string& path,
                                                     const table_bytes& file,
                                                     std::vector<uint8_t>& room) {
-  std::string problem = "empty file";
-  std::optional<sfnt_directory> dir;
-  if (table_length(file) > 0) {
-    const std::optional<bool> collection = starts_as_collection(file, room);
-    if (!collection) return std::nullopt;
-    if (*collection)
-      problem = "not a single-face font (it is a collection; facesplit splits it)";
-    else
-      dir = read_sfnt_directory(file, 0, problem);
+  std::string problem;
+  if (table_length(file) == 0) {
+    problem = "empty file";
+  } else if (table_length(file) >= 4) {
+    const auto version = read_table_piece(file, 0, 4, room);
+    if (!version) return std::nullopt;
+    problem = version_problem(*version);
   }
+  std::optional<sfnt_directory> dir;
+  if (problem.empty()) dir = read_sfnt_directory(file, 0, problem);
   if (!dir && !problem.empty()) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
   return dir;
+}
+
+// Whether the face, as a font of its own, stays within the budget for its file; false after
+// a message. Checked before any table is read.
+bool within_budget(const std::string& path, const sfnt_directory& dir, uint64_t file_size,
+                   const work_budget& budget) {
+  const uint64_t limit = face_limit(budget, file_size);
+  if (sfnt_font_size(dir) <= limit) return true;
+  std::fprintf(stderr,
+               "%s: its tables would take more than %llu bytes, more than its size allows\n",
+               path.c_str(), static_cast<unsigned long long>(limit));
+  return false;
 }
 
 int report_full_pool(const std::string& path) {
@@ -44,9 +62,9 @@ int report_full_pool(const std::string& path) {
 }  // namespace
 
 int add_font_file(ttc_info& info, const std::string& path, const table_bytes& file, bool hold,
-                  std::vector<uint8_t>& room) {
+                  std::vector<uint8_t>& room, const work_budget& budget) {
   const std::optional<sfnt_directory> dir = single_face_directory(path, file, room);
-  if (!dir) return -1;
+  if (!dir || !within_budget(path, *dir, table_length(file), budget)) return -1;
   const ttc_keep keep = hold ? ttc_keep::copy : ttc_keep::in_place;
   const ttc_added added = ttc_add_face(info, sfnt_face_from_directory(file, *dir), keep, room);
   if (!added.index) return added.refusal == ttc_refusal::pool_full ? report_full_pool(path) : -1;

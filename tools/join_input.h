@@ -8,13 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "fontio/budget.h"
 #include "fontio/table_bytes.h"
 #include "ttc/ttc_model.h"
 
-// Adds the single-face font `file` (called `path` in messages) to `info` as a new face.
-// With `hold`, its new tables are read into bytes the pool owns; otherwise the new entries
-// are parts of `file`, which must then stay open (or alive) until the collection is
-// written. Returns 0, or -1 after the problem has been reported on standard error; the
-// collection may then hold part of the face and is not to be written.
+// Adds the single-face font `file` (called `path` in messages) to `info` as a new face. Its
+// offset table and directory are read and checked first: a file whose sfnt version is not
+// one that fonts use is refused, and so is a face that would take more than `budget`
+// allows for the file's size as a font of its own (see fontio/budget.h). With `hold`, its
+// new tables are read into bytes the pool owns; otherwise the new entries are parts of
+// `file`, which must then stay open (or alive) until the collection is written. Returns 0,
+// or -1 after the problem has been reported on standard error; the collection may then hold
+// part of the face and is not to be written.
 int add_font_file(ttc_info& info, const std::string& path, const table_bytes& file, bool hold,
-                  std::vector<uint8_t>& room);
+                  std::vector<uint8_t>& room, const work_budget& budget = {});

@@ -31,8 +31,8 @@ void print_pool_report(const ttc_info& info, std::FILE* stream) {
                  std::to_string(length).c_str(), joined(users[i]).c_str());
   }
   uint64_t inputs = 0;
-  for (const ttc_face& face : info.faces)
-    for (const int32_t index : face.table_indices)
+  for (const std::shared_ptr<const ttc_face>& face : info.faces)
+    for (const int32_t index : face->table_indices)
       inputs += table_length(info.tables[static_cast<size_t>(index)].bytes);
   std::fprintf(stream, "inputs %s bytes, stored %s bytes, saved %s%%\n",
                std::to_string(inputs).c_str(), std::to_string(stored).c_str(),

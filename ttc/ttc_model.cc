@@ -120,12 +120,12 @@ ttc_added ttc_add_face(ttc_info& info, sfnt_face_info face, ttc_keep keep,
     if (!entry.index) return entry;
     added.table_indices.push_back(*entry.index);
   }
-  info.faces.push_back(std::move(added));
+  info.faces.push_back(std::make_shared<const ttc_face>(std::move(added)));
   return {static_cast<int32_t>(info.faces.size() - 1)};
 }
 
 sfnt_face_info ttc_face_tables(const ttc_info& info, size_t face) {
-  const ttc_face& listed = info.faces[face];
+  const ttc_face& listed = *info.faces[face];
   sfnt_face_info single{listed.header, {}};
   single.tables.reserve(listed.table_indices.size());
   for (const int32_t index : listed.table_indices) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -29,6 +30,8 @@ struct ttc_table {
 };
 
 // One face: the fields of its offset table and the pool index of each directory entry.
+// Faces that a collection points at one offset table share one ttc_face, so that a face
+// that repeats another costs a pointer, not a copy of its directory.
 struct ttc_face {
   sfnt_header header;
   std::vector<int32_t> table_indices;
@@ -44,9 +47,9 @@ struct ttc_shape {
 };
 
 struct ttc_info {
-  uint32_t version = 0x00010000;  // TTC header version, written unchanged
-  std::vector<ttc_face> faces;
-  std::vector<ttc_table> tables;  // the pool; an entry's position is its index
+  uint32_t version = 0x00010000;                       // TTC header version, written unchanged
+  std::vector<std::shared_ptr<const ttc_face>> faces;  // in collection order, never null
+  std::vector<ttc_table> tables;                       // the pool; an entry's position is its index
   std::map<std::pair<sfnt_tag, uint64_t>, ttc_shape> by_shape;
   std::map<std::tuple<sfnt_tag, uint64_t, uint64_t>, std::vector<int32_t>> by_content;
   ttc_hash_key key = ttc_new_hash_key();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "fontio/byte_reader.h"
@@ -16,25 +17,35 @@ constexpr uint64_t kHeaderSize = 12;
 // many offsets come near this, and they would otherwise make a small file cost gigabytes.
 constexpr uint64_t kMaxPooledBytes = UINT32_MAX;
 
-// What reading the faces keeps: the first entry of each tag and offset, and the bytes the
-// pool's entries hold in all.
-struct pool_state {
+// A face read once, for every face that names its offset table.
+struct known_face {
+  std::shared_ptr<const ttc_face> face;
+  uint64_t size = 0;  // as a font of its own
+};
+
+// What reading the faces keeps: the first entry of each tag and offset, each face by the
+// offset of its offset table, the bytes the pool's entries hold in all, and the two sums
+// of the budget (fontio/budget.h).
+struct reader_state {
   std::map<std::pair<sfnt_tag, uint32_t>, int32_t> by_offset;
+  std::map<uint32_t, known_face> by_directory;
   uint64_t pooled = 0;
+  budget_sum directory_bytes;  // of the distinct offset tables and directories
+  budget_sum face_bytes;       // of the faces as fonts of their own
   std::vector<uint8_t> room;
 };
 
 // The pool index for a directory record: the entry read for the same tag, offset and
 // length, else a new one. -1 after a message.
 int32_t pool_record(ttc_info& info, const table_bytes& file, const sfnt_record& record,
-                    pool_state& pool) {
-  const auto known = pool.by_offset.find({record.tag, record.offset});
+                    reader_state& state) {
+  const auto known = state.by_offset.find({record.tag, record.offset});
   // A broken file may give one tag and offset two lengths; each face then keeps the table
   // its own record describes.
-  if (known != pool.by_offset.end() &&
+  if (known != state.by_offset.end() &&
       table_length(info.tables[static_cast<size_t>(known->second)].bytes) == record.length)
     return known->second;
-  if (record.length > kMaxPooledBytes - pool.pooled) {
+  if (record.length > kMaxPooledBytes - state.pooled) {
     std::fputs("Collection holds more than 4 GiB of distinct tables.\n", stderr);
     return -1;
   }
@@ -43,31 +54,73 @@ int32_t pool_record(ttc_info& info, const table_bytes& file, const sfnt_record& 
     return -1;
   }
   table_bytes bytes = table_slice(file, record.offset, record.length);
-  const std::optional<uint32_t> checksum = table_checksum(record.tag, bytes, pool.room);
+  const std::optional<uint32_t> checksum = table_checksum(record.tag, bytes, state.room);
   if (!checksum) return -1;
   const int32_t added = ttc_append_table(info, {record.tag, std::move(bytes), *checksum});
-  pool.by_offset.try_emplace({record.tag, record.offset}, added);
-  pool.pooled += record.length;
+  state.by_offset.try_emplace({record.tag, record.offset}, added);
+  state.pooled += record.length;
   return added;
 }
 
-// Adds the face whose offset table stands at `offset`; false after a message.
-bool read_face(ttc_info& info, const table_bytes& file, uint32_t offset, pool_state& pool) {
+// Counts a face's bytes as a font of its own; false after a message when the faces would
+// then take more than the budget allows.
+bool count_face(reader_state& state, uint64_t size) {
+  if (spend(state.face_bytes, size)) return true;
+  std::fprintf(stderr,
+               "Collection's faces would take more than %llu bytes as fonts of their own, "
+               "more than its size allows.\n",
+               static_cast<unsigned long long>(state.face_bytes.limit));
+  return false;
+}
+
+// Counts the bytes of a directory read for the first time; false after a message when the
+// directories would then take more than the budget allows.
+bool count_directory(reader_state& state, size_t num_tables) {
+  if (spend(state.directory_bytes, sfnt_directory_size(num_tables))) return true;
+  std::fprintf(stderr,
+               "Collection's directories take more than %llu bytes, more than its size "
+               "allows.\n",
+               static_cast<unsigned long long>(state.directory_bytes.limit));
+  return false;
+}
+
+// The face whose offset table stands at `offset`: its directory read (at most 1 MiB) and
+// counted, its bytes as a font of its own counted, then its tables pooled. Nothing after a
+// message.
+std::optional<known_face> read_face(ttc_info& info, const table_bytes& file, uint32_t offset,
+                                    reader_state& state) {
   std::string problem;
   const std::optional<sfnt_directory> dir = read_sfnt_directory(file, offset, problem);
   if (!dir) {
     if (!problem.empty())
       std::fprintf(stderr, "Face %zu: %s.\n", info.faces.size(), problem.c_str());
-    return false;
+    return std::nullopt;
   }
+  const uint64_t size = sfnt_font_size(*dir);
+  if (!count_directory(state, dir->records.size()) || !count_face(state, size)) return std::nullopt;
   ttc_face face{dir->header, {}};
   face.table_indices.reserve(dir->records.size());
   for (const sfnt_record& record : dir->records) {
-    const int32_t index = pool_record(info, file, record, pool);
-    if (index < 0) return false;
+    const int32_t index = pool_record(info, file, record, state);
+    if (index < 0) return std::nullopt;
     face.table_indices.push_back(index);
   }
-  info.faces.push_back(std::move(face));
+  return known_face{std::make_shared<const ttc_face>(std::move(face)), size};
+}
+
+// Adds the face whose offset table stands at `offset`: the face read before when an earlier
+// face names the same offset table, else one read now. False after a message.
+bool add_face(ttc_info& info, const table_bytes& file, uint32_t offset, reader_state& state) {
+  const auto known = state.by_directory.find(offset);
+  if (known != state.by_directory.end()) {
+    if (!count_face(state, known->second.size)) return false;
+    info.faces.push_back(known->second.face);
+    return true;
+  }
+  std::optional<known_face> read = read_face(info, file, offset, state);
+  if (!read) return false;
+  info.faces.push_back(read->face);
+  state.by_directory.emplace(offset, std::move(*read));
   return true;
 }
 
@@ -109,15 +162,24 @@ bool is_collection_file(std::span<const uint8_t> file) {
   return tag && std::equal(tag->begin(), tag->end(), ttcf.begin());
 }
 
-std::optional<ttc_info> ttc_parse_binary(const table_bytes& file) {
-  pool_state pool;
-  const std::optional<ttc_header> header = read_ttc_header(file, pool.room);
+std::optional<ttc_info> ttc_parse_binary(const table_bytes& file, const work_budget& budget) {
+  reader_state state;
+  state.directory_bytes.limit = directory_limit(budget, table_length(file));
+  state.face_bytes.limit = face_limit(budget, table_length(file));
+  const std::optional<ttc_header> header = read_ttc_header(file, state.room);
   if (!header) return std::nullopt;
   ttc_info info;
   info.version = header->version;
-  for (uint64_t i = 0; i < header->num_fonts; ++i) {
-    const auto offset = read_table_piece(file, kHeaderSize + 4 * i, 4, pool.room);
-    if (!offset || !read_face(info, file, read_uint32(offset->data()), pool)) return std::nullopt;
+  // The offset array is read in pieces, so that it costs no more memory than a table does.
+  const uint64_t array_size = uint64_t{4} * header->num_fonts;
+  std::vector<uint8_t> array_room;
+  for (uint64_t done = 0; done < array_size; done += table_piece) {
+    const auto offsets =
+        read_table_piece(file, kHeaderSize + done, piece_length(array_size, done), array_room);
+    if (!offsets) return std::nullopt;
+    for (size_t at = 0; at < offsets->size(); at += 4) {
+      if (!add_face(info, file, read_uint32(offsets->data() + at), state)) return std::nullopt;
+    }
   }
   return info;
 }

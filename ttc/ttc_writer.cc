@@ -41,7 +41,8 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
   write_uint32(header.data() + 8, static_cast<uint32_t>(info.faces.size()));
   for (size_t f = 0; f < info.faces.size(); ++f) {
     write_uint32(header.data() + kTtcHeaderSize + 4 * f, static_cast<uint32_t>(header.size()));
-    append_sfnt_directory(header, info.faces[f].header, face_records(info, info.faces[f], offsets));
+    append_sfnt_directory(header, info.faces[f]->header,
+                          face_records(info, *info.faces[f], offsets));
   }
   return header;
 }
@@ -50,7 +51,7 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
 
 int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how) {
   uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
-  for (const ttc_face& face : info.faces) end += sfnt_directory_size(face.table_indices.size());
+  for (const auto& face : info.faces) end += sfnt_directory_size(face->table_indices.size());
   std::vector<uint64_t> offsets;
   offsets.reserve(info.tables.size());
   for (const ttc_table& table : info.tables) {
@@ -75,7 +76,7 @@ int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, std::FILE* str
   std::vector<sfnt_record> records = sfnt_face_layout(single);
   // A pool entry that the face lists twice is written at both places, and both records
   // name the later one, as collections split by earlier versions have them.
-  const std::vector<int32_t>& indices = info.faces[face].table_indices;
+  const std::vector<int32_t>& indices = info.faces[face]->table_indices;
   std::map<int32_t, uint32_t> last_place;
   for (size_t i = 0; i < records.size(); ++i) last_place[indices[i]] = records[i].offset;
   for (size_t i = 0; i < records.size(); ++i) records[i].offset = last_place[indices[i]];

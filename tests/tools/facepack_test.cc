@@ -127,7 +127,7 @@ TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
   const std::vector<uint8_t> text = {'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd'};
   put("good.ttf", font);
   put("all.ttc", build_ttc({sample_font_tables()}));
-  const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
+  std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
       {{}, "bad: empty file\n"},
       {build_ttc({sample_font_tables()}),
        "bad: not a single-face font (it is a collection; facesplit splits it)\n"},
@@ -136,8 +136,25 @@ TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
        "bad: table directory runs past the end of the file\n"},
       {std::vector<uint8_t>(font.begin(), font.end() - 8),
        "bad: table 'post' runs past the end of the file\n"},
-      {text, "bad: table directory runs past the end of the file\n"},
+      {text, "bad: not a font (unknown sfnt version 0x68656C6C)\n"},
+      {std::vector<uint8_t>(12, 0), "bad: not a font (unknown sfnt version 0x00000000)\n"},
   };
+  // 300 records that name one 64 KiB table: 19.7 MB as a font of its own, more than 32
+  // times the file's size plus 16 MiB.
+  std::vector<uint8_t> repeated;
+  put_u32(repeated, 0x00010000);
+  put_u16(repeated, 300);
+  put_bytes(repeated, std::vector<uint8_t>(6, 0));
+  for (int i = 0; i < 300; ++i) {
+    put_tag(repeated, "glyf");
+    put_u32(repeated, 0);
+    put_u32(repeated, 12 + 16 * 300);
+    put_u32(repeated, 65536);
+  }
+  repeated.resize(repeated.size() + 65536, 7);
+  cases.push_back({repeated, "bad: its tables would take more than " +
+                                 std::to_string(32 * repeated.size() + (16 << 20)) +
+                                 " bytes, more than its size allows\n"});
   for (const auto& [bytes, message] : cases) {
     put("bad", bytes);
     const tool_run run = pack({"all.ttc", "good.ttf", "bad"});

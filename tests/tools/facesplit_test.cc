@@ -15,6 +15,50 @@ std::vector<std::vector<font_table>> three_faces(size_t big_size = 6) {
           {{"head", {3}}, name}};
 }
 
+// A collection header naming the faces at `offsets`, then `body`.
+std::vector<uint8_t> faces_at(const std::vector<uint32_t>& offsets,
+                              const std::vector<uint8_t>& body) {
+  std::vector<uint8_t> out;
+  put_tag(out, "ttcf");
+  put_u32(out, 0x00010000);
+  put_u32(out, static_cast<uint32_t>(offsets.size()));
+  for (const uint32_t offset : offsets) put_u32(out, offset);
+  put_bytes(out, body);
+  return out;
+}
+
+// 300 faces that name one face of one 64 KiB table: 19.7 MB as fonts of their own, from a
+// file of 67 kB.
+std::vector<uint8_t> one_face_many_times() {
+  const uint32_t directory = 12 + 4 * 300;
+  std::vector<uint8_t> body;
+  put_u32(body, 0x00010000);
+  put_u16(body, 1);
+  put_bytes(body, std::vector<uint8_t>(6, 0));
+  put_tag(body, "glyf");
+  put_u32(body, 0);
+  put_u32(body, directory + 28);
+  put_u32(body, 65536);
+  body.resize(body.size() + 65536, 7);
+  return faces_at(std::vector<uint32_t>(300, directory), body);
+}
+
+// 70,000 faces 16 bytes apart in a run of one 16-byte pattern, which reads both as an
+// offset table of 16 records and as a record: 18.8 MB of distinct directories in 1.4 MB.
+std::vector<uint8_t> overlapping_directories() {
+  constexpr uint32_t kFaces = 70000;
+  std::vector<uint32_t> offsets;
+  for (uint32_t i = 0; i < kFaces; ++i) offsets.push_back(12 + 4 * kFaces + 16 * i);
+  std::vector<uint8_t> body;
+  for (uint32_t i = 0; i < kFaces + 17; ++i) {
+    put_u32(body, 0x00010000);  // as a record: the checksum
+    put_u32(body, 0x00100000);  // numTables 16; as a record: the offset, 1 MiB
+    put_u32(body, 0);           // as a record: the length
+    put_tag(body, "abcd");      // as a record: the tag
+  }
+  return faces_at(offsets, body);
+}
+
 }  // namespace
 
 TEST_F(Facesplit, WithoutArgumentEndsSilently) {
@@ -71,7 +115,7 @@ TEST_F(Facesplit, RefusesBadCollectionsWritingNothing) {
   face_past_end[12] = 0x7F;
   std::vector<uint8_t> huge_directory = good;
   huge_directory[128 + 4] = 0xFF;  // numTables of face 2, after 12 + 4 * 3 + 44 + 60 bytes
-  const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
+  std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
       {sample_font(), "Not a TTC data.\n"},
       {{}, "Not a TTC data.\n"},
       {{'t', 't', 'c', 'f', 0, 1}, "TTC header runs past the end of the file.\n"},
@@ -82,6 +126,16 @@ TEST_F(Facesplit, RefusesBadCollectionsWritingNothing) {
        "Face 2: table 'head' runs past the end of the file.\n"},
       {{'G', 'I', 'F', '8', '9', 'a', 1, 2, 3}, "Not a TTC data.\n"},
   };
+  // The budget: 32 times the file's size plus 16 MiB for the faces, the size plus 16 MiB
+  // for the directories.
+  const std::vector<uint8_t> repeated = one_face_many_times();
+  cases.push_back({repeated, "Collection's faces would take more than " +
+                                 std::to_string(32 * repeated.size() + (16 << 20)) +
+                                 " bytes as fonts of their own, more than its size allows.\n"});
+  const std::vector<uint8_t> overlapping = overlapping_directories();
+  cases.push_back({overlapping, "Collection's directories take more than " +
+                                    std::to_string(overlapping.size() + (16 << 20)) +
+                                    " bytes, more than its size allows.\n"});
   put("face_00.ttf", {1, 2, 3});
   for (const auto& [bytes, message] : cases) {
     put("in.ttc", bytes);

@@ -107,12 +107,12 @@ TEST(TtcReader, SharesRecordsOfEqualTagOffsetAndLengthOnly) {
   EXPECT_EQ(err, "");
   EXPECT_EQ(info->version, 0x00010000u);
   ASSERT_EQ(info->faces.size(), 2u);
-  EXPECT_EQ(info->faces[0].table_indices, (std::vector<int32_t>{0, 1, 2}));
-  EXPECT_EQ(info->faces[1].table_indices, (std::vector<int32_t>{3, 4, 2}));
-  EXPECT_EQ(info->faces[1].header.version, 0x00010000u);
-  EXPECT_EQ(info->faces[1].header.search_range, 32);
-  EXPECT_EQ(info->faces[1].header.entry_selector, 1);
-  EXPECT_EQ(info->faces[1].header.range_shift, 16);
+  EXPECT_EQ(info->faces[0]->table_indices, (std::vector<int32_t>{0, 1, 2}));
+  EXPECT_EQ(info->faces[1]->table_indices, (std::vector<int32_t>{3, 4, 2}));
+  EXPECT_EQ(info->faces[1]->header.version, 0x00010000u);
+  EXPECT_EQ(info->faces[1]->header.search_range, 32);
+  EXPECT_EQ(info->faces[1]->header.entry_selector, 1);
+  EXPECT_EQ(info->faces[1]->header.range_shift, 16);
 
   const uint32_t data_at = 20 + 2 * (12 + 48);
   // Checksums are summed from the bytes; the stored ones (0xDEADBEEF) are not taken.
@@ -144,7 +144,7 @@ TEST(TtcReader, ReadsAnyVersionAndEveryFace) {
   ASSERT_EQ(info->faces.size(), 6u);
   EXPECT_EQ(info->tables.size(), 7u);
   for (size_t f = 0; f < 6; ++f) {
-    const ttc_face& face = info->faces[f];
+    const ttc_face& face = *info->faces[f];
     ASSERT_EQ(face.table_indices.size(), 2u);
     EXPECT_EQ(data_of(info->tables[face.table_indices[0]]), faces[f][0].bytes);
     EXPECT_EQ(face.table_indices[1], 1);
@@ -155,4 +155,57 @@ TEST(TtcReader, ReadsAnyVersionAndEveryFace) {
   ASSERT_TRUE(empty.has_value());
   EXPECT_TRUE(empty->faces.empty());
   EXPECT_TRUE(empty->tables.empty());
+}
+
+// A collection header naming the faces at `offsets`, followed by `body`.
+std::vector<uint8_t> faces_at(const std::vector<uint32_t>& offsets,
+                              const std::vector<uint8_t>& body) {
+  std::vector<uint8_t> out;
+  put_tag(out, "ttcf");
+  put_u32(out, 0x00010000);
+  put_u32(out, static_cast<uint32_t>(offsets.size()));
+  for (const uint32_t offset : offsets) put_u32(out, offset);
+  put_bytes(out, body);
+  return out;
+}
+
+// Faces that name one offset table are one face of the model. The faces as fonts of their
+// own, and the distinct directories read, are held to the budget.
+TEST(TtcReader, ReadsARepeatedDirectoryOnceAndHoldsFacesToTheBudget) {
+  // Three faces name the directory at 24: one 8-byte table, 36 bytes as a font of its own.
+  std::vector<uint8_t> directory;
+  put_u32(directory, 0x00010000);
+  put_u16(directory, 1);
+  put_bytes(directory, std::vector<uint8_t>(6, 0));
+  put_tag(directory, "glyf");
+  put_u32(directory, 0);
+  put_u32(directory, 52);
+  put_u32(directory, 8);
+  put_bytes(directory, {1, 2, 3, 4, 5, 6, 7, 8});
+  const std::vector<uint8_t> repeated = faces_at({24, 24, 24}, directory);
+  // Faces 4 bytes apart in a run of zeros: each a distinct, empty, 12-byte directory. With
+  // five faces they take 60 bytes, the size of the file; with six, 72 of 68.
+  const auto overlapping = [](uint32_t faces) {
+    std::vector<uint32_t> offsets;
+    for (uint32_t i = 0; i < faces; ++i) offsets.push_back(12 + 4 * faces + 4 * i);
+    return faces_at(offsets, std::vector<uint8_t>(4 * faces + 8, 0));
+  };
+  const std::vector<std::tuple<std::vector<uint8_t>, work_budget, bool>> cases = {
+      {repeated, {0, 3 * 36}, true},
+      {repeated, {0, 3 * 36 - 1}, false},
+      {overlapping(5), {2, 0}, true},
+      {overlapping(6), {2, 0}, false},
+  };
+  for (const auto& [file, budget, accepted] : cases) {
+    testing::internal::CaptureStderr();
+    const std::optional<ttc_info> info = ttc_parse_binary(std::span<const uint8_t>(file), budget);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(info.has_value(), accepted) << file.size() << " " << budget.slack;
+  }
+  const std::optional<ttc_info> info =
+      ttc_parse_binary(std::span<const uint8_t>(repeated), {0, 3 * 36});
+  ASSERT_TRUE(info.has_value());
+  ASSERT_EQ(info->faces.size(), 3u);
+  EXPECT_EQ(info->faces[0], info->faces[2]);
+  EXPECT_EQ(info->faces[0]->table_indices, std::vector<int32_t>{0});
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,12 +51,12 @@ constexpr uint32_t kSumC = 0x00000001;               // FFFFFFFF + 00000002 wrap
 constexpr uint32_t kSumD = 0xAABBCC00;
 
 // Adds a table with bytes of its own to the end of a face's directory.
-void add(ttc_info& info, size_t face, const char* tag, std::vector<uint8_t> bytes) {
+void add(ttc_info& info, ttc_face& face, const char* tag, std::vector<uint8_t> bytes) {
   std::vector<uint8_t> room;
   const ttc_added added =
       ttc_add_table(info, {make_tag(tag), std::move(bytes), {}}, ttc_keep::in_place, room);
   ASSERT_TRUE(added.index.has_value());
-  info.faces[face].table_indices.push_back(*added.index);
+  face.table_indices.push_back(*added.index);
 }
 
 // Face 0: aaaa (6 bytes), bbbb (empty), cccc; face 1: aaaa again, dddd (3 bytes), with
@@ -64,16 +65,17 @@ ttc_info sample_collection() {
   ttc_info info;
   const std::vector<uint8_t> a = {1, 2, 3, 4, 5, 6}, c = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 2},
                              d = {0xAA, 0xBB, 0xCC};
-  info.faces.resize(3, ttc_face{{0x00010000, 256, 4, 0}, {}});
-  add(info, 0, "aaaa", a);
-  add(info, 0, "bbbb", {});
-  add(info, 0, "cccc", c);
-  info.faces[1].header = {0x74727565, 1, 2, 3};  // 'true'
-  add(info, 1, "aaaa", a);
-  add(info, 1, "dddd", d);
-  add(info, 2, "cccc", c);
-  add(info, 2, "aaaa", a);
-  add(info, 2, "cccc", c);
+  std::vector<ttc_face> faces(3, ttc_face{{0x00010000, 256, 4, 0}, {}});
+  add(info, faces[0], "aaaa", a);
+  add(info, faces[0], "bbbb", {});
+  add(info, faces[0], "cccc", c);
+  faces[1].header = {0x74727565, 1, 2, 3};  // 'true'
+  add(info, faces[1], "aaaa", a);
+  add(info, faces[1], "dddd", d);
+  add(info, faces[2], "cccc", c);
+  add(info, faces[2], "aaaa", a);
+  add(info, faces[2], "cccc", c);
+  for (ttc_face& face : faces) info.faces.push_back(std::make_shared<const ttc_face>(face));
   return info;
 }
 
@@ -148,9 +150,10 @@ TEST(TtcWriter, FaceLayoutInDirectoryOrder) {
 
 TEST(TtcWriter, RefusesOffsetsPastFourGigabytesAndReportsShortWrites) {
   ttc_info info;
-  info.faces.resize(1);
-  add(info, 0, "glyf", std::vector<uint8_t>(65536, 1));
-  info.faces[0].table_indices.assign(ttc_max_tables, 0);
+  ttc_face face;
+  add(info, face, "glyf", std::vector<uint8_t>(65536, 1));
+  face.table_indices.assign(ttc_max_tables, 0);
+  info.faces.push_back(std::make_shared<const ttc_face>(face));
   testing::internal::CaptureStderr();
   const written big = write_to_memory(
       [&](std::FILE* s) { return ttc_write_face_to_file(info, 0, s, extent_copy::checked); });
