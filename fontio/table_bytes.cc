@@ -95,10 +95,7 @@ std::optional<std::span<const uint8_t>> read_table_piece(const table_bytes& byte
   const auto* extent = std::get_if<file_extent>(&bytes);
   if (extent == nullptr) return held_bytes(bytes).subspan(static_cast<size_t>(at), size);
   const std::span<uint8_t> piece = piece_room(room, size, table_piece);
-  if (!read_input(*extent->file, extent->offset + at, piece)) {
-    report_unread(*extent);
-    return std::nullopt;
-  }
+  if (!read_input(*extent->file, extent->offset + at, piece)) return std::nullopt;
   return piece;
 }
 
@@ -110,6 +107,8 @@ std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
     reserve_bytes(copy, length);
   } catch (const std::bad_alloc&) {
     std::fputs("Memory allocation failed.\n", stderr);
+    if (const auto* extent = std::get_if<file_extent>(&bytes))
+      std::fprintf(stderr, "%s: could not be held in memory\n", extent->file->name.c_str());
     return std::nullopt;
   }
   for (uint64_t done = 0; done < length; done += table_piece) {

@@ -158,7 +158,7 @@ TEST(Facemend, RefusesInputsItCannotRead) {
   }
   const tool_run missing = run_tool(FACEMEND_PATH, {"absent.ttf", "out.ttf"}, "/");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(missing.err, "fopen: No such file or directory\nabsent.ttf: could not be opened\n");
 }
 
 TEST(Facemend, PassesWithoutTheirTableReportAndTheRunGoesOn) {

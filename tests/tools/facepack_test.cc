@@ -147,7 +147,7 @@ TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
   }
   const tool_run missing = pack({"all.ttc", "good.ttf", "missing.ttf"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(missing.err, "fopen: No such file or directory\nmissing.ttf: could not be opened\n");
   const tool_run itself = pack({"all.ttc", "all.ttc", "good.ttf"});
   EXPECT_EQ(itself.status, 1);
   EXPECT_EQ(itself.err,
@@ -166,7 +166,7 @@ TEST_F(Facepack, InputOfTwoGigabytesIsRefusedBySize) {
   const tool_run run = pack({"out.ttc", "good.ttf", "huge.ttf"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "File too large (2 GiB or more)...\n");
+  EXPECT_EQ(run.err, "File too large (2 GiB or more)...\nhuge.ttf: too large to be read\n");
   EXPECT_FALSE(std::filesystem::exists(path("out.ttc")));
 }
 

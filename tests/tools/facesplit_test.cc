@@ -92,7 +92,7 @@ TEST_F(Facesplit, RefusesBadCollectionsWritingNothing) {
   }
   const tool_run missing = split({"missing.ttc"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(missing.err, "fopen: No such file or directory\nmissing.ttc: could not be opened\n");
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"face_00.ttf", "in.ttc"}));
   EXPECT_EQ(get("face_00.ttf"), (std::vector<uint8_t>{1, 2, 3}));
 }
