@@ -82,12 +82,12 @@ sfnt_write_status write_sfnt_face(const std::string& path, const sfnt_face_info&
   }
   std::optional<output_file> out = open_output(path);
   if (!out) {
-    std::perror("fopen");
+    report_create_failure(path);
     return sfnt_write_status::failed;
   }
   const std::vector<sfnt_record> records = sfnt_face_layout(face);
   const bool written = write_sfnt_face_to_stream(out->stream, face, records, extent_copy::checked);
   const output_error error = finish_output(*out, written);
-  if (error == output_error::create) std::perror("fopen");
+  if (error == output_error::create) report_create_failure(path);
   return error == output_error::none ? sfnt_write_status::written : sfnt_write_status::failed;
 }

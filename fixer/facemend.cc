@@ -79,7 +79,7 @@ int report_check(const mended_tables& changed) {
 int write_collection(const std::string& path, const ttc_info& info, const input_file& from) {
   std::optional<output_file> out = open_output(path);
   if (!out) {
-    std::perror("fopen");
+    report_create_failure(path);
     return 2;
   }
   bool written = ttc_write_to_file(info, out->stream, extent_copy::kernel) >= 0;
@@ -88,7 +88,7 @@ int write_collection(const std::string& path, const ttc_info& info, const input_
     written = false;
   }
   const output_error error = finish_output(*out, written);
-  if (error == output_error::create) std::perror("fopen");
+  if (error == output_error::create) report_create_failure(path);
   return error == output_error::none ? 0 : 2;
 }
 

@@ -80,13 +80,22 @@ void release(output_file& out) {
   close_fd(out.folder);
 }
 
+// Names the output that was not written, after the failure's own messages; its errno
+// stays for `out.failure`.
+output_error report_unwritten(output_file& out, int error) {
+  out.failure = error;
+  std::fprintf(stderr, "%s: could not be written\n", out.name.c_str());
+  return output_error::write;
+}
+
 // Puts the complete, closed file in place of its name.
 output_error finish_new_file(output_file& out) {
   set_owner_and_mode(out);
   if (out.kind == target_kind::replaced && ::fsync(out.temp.fd) != 0) {
+    const int error = errno;
     std::perror("fsync");
     release(out);
-    return output_error::write;
+    return report_unwritten(out, error);
   }
   if (!place_temp_file(out.folder, out.temp, base_of(out.path))) {
     const int saved = errno;
@@ -109,6 +118,7 @@ std::optional<output_file> open_output_with(const std::string& path, temp_kind k
   std::optional<output_target> target = resolve_output(path);
   if (!target) return std::nullopt;
   output_file out;
+  out.name = path;
   out.path = target->path;
   out.kind = target->kind;
   const bool opened =
@@ -125,6 +135,11 @@ std::optional<output_file> open_output_with(const std::string& path, temp_kind k
     return std::nullopt;
   }
   return out;
+}
+
+void report_create_failure(const std::string& name) {
+  std::perror("fopen");
+  std::fprintf(stderr, "%s: could not be created\n", name.c_str());
 }
 
 bool write_output_bytes(std::FILE* stream, std::span<const uint8_t> bytes) {
@@ -144,9 +159,10 @@ output_error commit_output(output_file& out) {
   const bool closed = std::fclose(out.stream) == 0;
   out.stream = nullptr;
   if (!closed) {
+    const int error = errno;
     std::perror("fclose");
     release(out);
-    return output_error::write;
+    return report_unwritten(out, error);
   }
   if (out.kind == target_kind::special) {
     release(out);
@@ -165,6 +181,11 @@ void discard_output(output_file& out) {
 
 output_error finish_output(output_file& out, bool written) {
   if (written) return commit_output(out);
+  const int error = errno;
   discard_output(out);
-  return output_error::write;
+  return report_unwritten(out, error);
+}
+
+bool out_of_room(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }

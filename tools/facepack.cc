@@ -52,12 +52,12 @@ int load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
 int write_collection(const ttc_info& info, const std::string& path) {
   std::optional<output_file> out = open_output(path);
   if (!out) {
-    std::perror("fopen");
+    report_create_failure(path);
     return 2;
   }
   const output_error error =
       finish_output(*out, ttc_write_to_file(info, out->stream, extent_copy::checked) >= 0);
-  if (error == output_error::create) std::perror("fopen");
+  if (error == output_error::create) report_create_failure(path);
   if (error == output_error::write) std::fputs("write failed.\n", stderr);
   return error == output_error::none ? 0 : 2;
 }

@@ -35,8 +35,9 @@ const std::vector<page>& pages() {
       {"facesplit",
        {"fontio/input_file.cc", "fontio/output_file.cc", "fontio/sfnt_directory.cc",
         "fontio/table_bytes.cc", "ttc/ttc_reader.cc", "ttc/ttc_writer.cc", "tools/facesplit.cc"},
-       // The collection is never loaded whole, and faces are written straight from it.
-       {": could not be held in memory"}},
+       // The collection is never loaded whole, and faces are written straight from it; a
+       // face file that cannot be created is named in facesplit's own words.
+       {": could not be held in memory", ": could not be created"}},
   };
   return all;
 }

@@ -175,10 +175,10 @@ TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   std::filesystem::create_directory(path("folder.ttc"));
   tool_run run = pack({"folder.ttc", "a.ttf"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "fopen: Is a directory\n");
+  EXPECT_EQ(run.err, "fopen: Is a directory\nfolder.ttc: could not be created\n");
   run = pack({"nowhere/out.ttc", "a.ttf"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(run.err, "fopen: No such file or directory\nnowhere/out.ttc: could not be created\n");
 
   put("out.ttc", {1, 2, 3});
   {
@@ -187,7 +187,7 @@ TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   }
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "fwrite: File too large\nwrite failed.\n");
+  EXPECT_EQ(run.err, "fwrite: File too large\nout.ttc: could not be written\nwrite failed.\n");
   EXPECT_EQ(get("out.ttc"), (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"a.ttf", "folder.ttc", "out.ttc"}));
 }

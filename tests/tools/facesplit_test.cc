@@ -119,7 +119,7 @@ TEST_F(Facesplit, FailedWriteIsReportedAndTheRunGoesOn) {
   }
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "3 faces\n");
-  EXPECT_EQ(run.err, "fwrite: File too large\n");
+  EXPECT_EQ(run.err, "fwrite: File too large\nface_01.ttf: could not be written\n");
   EXPECT_EQ(get("face_00.ttf"), build_sfnt(faces[0]));
   EXPECT_EQ(get("face_01.ttf"), (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(get("face_02.ttf"), build_sfnt(faces[2]));
