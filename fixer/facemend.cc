@@ -10,6 +10,7 @@
 #include "fixer/face_file.h"
 #include "fixer/face_repair.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
@@ -134,7 +135,7 @@ int run(const facemend_args& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int facemend_main(int argc, char** argv) {
   const facemend_args args = parse_args(argc, argv);
   if (args.help) {
     std::fputs(kHelp, stdout);
@@ -150,4 +151,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   return run(args);
+}
+
+int main(int argc, char** argv) {
+  return run_program(facemend_main, argc, argv);
 }

@@ -10,6 +10,7 @@
 
 #include "fontio/byte_buffer.h"
 #include "fontio/byte_reader.h"
+#include "fontio/program_run.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ bool size_buffer(std::vector<uint8_t>& data, size_t size, const std::string& pat
     data.resize(size);
     return true;
   } catch (const std::bad_alloc&) {
-    std::fputs("Memory allocation failed.\n", stderr);
+    report_memory_failure();
     std::fprintf(stderr, "%s: could not be held in memory\n", path.c_str());
     return false;
   }

@@ -97,7 +97,11 @@ output_error finish_new_file(output_file& out) {
     release(out);
     return report_unwritten(out, error);
   }
-  if (!place_temp_file(out.folder, out.temp, base_of(out.path))) {
+  // The name within its folder, taken without allocating: a lack of memory now would
+  // leave a named new file behind.
+  const size_t slash = out.path.rfind('/');
+  const char* base = out.path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+  if (!place_temp_file(out.folder, out.temp, base)) {
     const int saved = errno;
     release(out);
     errno = saved;

@@ -9,6 +9,7 @@
 #include "fontio/byte_buffer.h"
 #include "fontio/checksum.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
   try {
     reserve_bytes(copy, length);
   } catch (const std::bad_alloc&) {
-    std::fputs("Memory allocation failed.\n", stderr);
+    report_memory_failure();
     if (const auto* extent = std::get_if<file_extent>(&bytes))
       std::fprintf(stderr, "%s: could not be held in memory\n", extent->file->name.c_str());
     return std::nullopt;

@@ -12,6 +12,7 @@
 
 #include "fontio/input_file.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 #include "tools/join_input.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_writer.h"
@@ -64,7 +65,7 @@ int write_collection(const ttc_info& info, const std::string& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int facepack_main(int argc, char** argv) {
   if (argc < 3) {
     std::fputs("usage: facepack ttcfile ttffile [ttffile ...]\n", stderr);
     return 1;
@@ -84,4 +85,8 @@ int main(int argc, char** argv) {
   if (status == 0) status = write_collection(info, argv[1]);
   for (input_file& file : inputs) close_input(file);
   return status;
+}
+
+int main(int argc, char** argv) {
+  return run_program(facepack_main, argc, argv);
 }

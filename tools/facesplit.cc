@@ -7,6 +7,7 @@
 
 #include "fontio/input_file.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"
@@ -64,11 +65,15 @@ int split(input_file& collection) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int facesplit_main(int argc, char** argv) {
   if (argc < 2) return 1;
   std::optional<input_file> collection = open_input(argv[1]);
   if (!collection) return 1;
   const int status = split(*collection);
   close_input(*collection);
   return status;
+}
+
+int main(int argc, char** argv) {
+  return run_program(facesplit_main, argc, argv);
 }
