@@ -141,6 +141,12 @@ std::optional<output_file> open_output_with(const std::string& path, temp_kind k
   return out;
 }
 
+void kept_errno_perror(const char* what) {
+  const int error = errno;
+  std::perror(what);
+  errno = error;
+}
+
 void report_create_failure(const std::string& name) {
   std::perror("fopen");
   std::fprintf(stderr, "%s: could not be created\n", name.c_str());
@@ -149,13 +155,13 @@ void report_create_failure(const std::string& name) {
 bool write_output_bytes(std::FILE* stream, std::span<const uint8_t> bytes) {
   if (bytes.empty()) return true;
   if (std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size()) return true;
-  std::perror("fwrite");
+  kept_errno_perror("fwrite");
   return false;
 }
 
 int flush_output(std::FILE* stream) {
   if (std::fflush(stream) == 0) return ::fileno(stream);
-  std::perror("fwrite");
+  kept_errno_perror("fwrite");
   return -1;
 }
 

@@ -63,6 +63,11 @@ void report_create_failure(const std::string& name);
 // without unnamed files get.
 std::optional<output_file> open_output_with(const std::string& path, temp_kind kind);
 
+// perror that leaves errno as the failure left it: glibc's perror may change it (it
+// duplicates standard error to print), and a caller of a failed write reads the reason
+// from errno (see finish_output). Every write failure is reported through it.
+void kept_errno_perror(const char* what);
+
 // Writes `bytes` to the output; a short write is reported with perror("fwrite").
 bool write_output_bytes(std::FILE* stream, std::span<const uint8_t> bytes);
 

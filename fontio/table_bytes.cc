@@ -44,7 +44,7 @@ std::optional<uint64_t> kernel_copy(std::FILE* stream, const file_extent& extent
   const int out = ::fileno(stream);
   if (out < 0) return 0;
   if (std::fflush(stream) != 0) {
-    std::perror("fwrite");
+    kept_errno_perror("fwrite");
     return std::nullopt;
   }
   uint64_t done = 0;
@@ -65,7 +65,7 @@ std::optional<uint64_t> kernel_copy(std::FILE* stream, const file_extent& extent
     if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
         errno == EBADF)
       return done;
-    std::perror("fwrite");
+    kept_errno_perror("fwrite");
     return std::nullopt;
   }
   return done;
