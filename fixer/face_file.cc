@@ -80,14 +80,16 @@ sfnt_write_status write_sfnt_face(const std::string& path, const sfnt_face_info&
     std::fputs("Couldn't write the font: it would be 4 GiB or larger.\n", stderr);
     return sfnt_write_status::failed;
   }
+  // Laid out before the output is opened: nothing is allocated outside the writer, which
+  // turns a lack of memory into a failed write, while a new file exists.
+  const std::vector<sfnt_record> records = sfnt_face_layout(face);
   std::optional<output_file> out = open_output(path);
   if (!out) {
-    std::perror("fopen");
+    report_create_failure(path);
     return sfnt_write_status::failed;
   }
-  const std::vector<sfnt_record> records = sfnt_face_layout(face);
   const bool written = write_sfnt_face_to_stream(out->stream, face, records, extent_copy::checked);
   const output_error error = finish_output(*out, written);
-  if (error == output_error::create) std::perror("fopen");
+  if (error == output_error::create) report_create_failure(path);
   return error == output_error::none ? sfnt_write_status::written : sfnt_write_status::failed;
 }

@@ -10,6 +10,7 @@
 #include "fixer/face_file.h"
 #include "fixer/face_repair.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 #include "tools/command_line.h"
 #include "ttc/ttc_writer.h"
 
@@ -80,7 +81,7 @@ int report_check(const mended_tables& changed) {
 int write_collection(const std::string& path, const ttc_info& info, const input_file& from) {
   std::optional<output_file> out = open_output(path);
   if (!out) {
-    std::perror("fopen");
+    report_create_failure(path);
     return 2;
   }
   bool written = ttc_write_to_file(info, out->stream, extent_copy::kernel) >= 0;
@@ -89,7 +90,7 @@ int write_collection(const std::string& path, const ttc_info& info, const input_
     written = false;
   }
   const output_error error = finish_output(*out, written);
-  if (error == output_error::create) std::perror("fopen");
+  if (error == output_error::create) report_create_failure(path);
   return error == output_error::none ? 0 : 2;
 }
 
@@ -136,7 +137,7 @@ int run(const facemend_args& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int facemend_main(int argc, char** argv) {
   const facemend_args args = parse_args(argc, argv);
   if (args.help) {
     std::fputs(kHelp, stdout);
@@ -152,4 +153,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   return run(args);
+}
+
+int main(int argc, char** argv) {
+  return run_program(facemend_main, argc, argv);
 }

@@ -1,7 +1,11 @@
 // The one way the programs read their input files: opened once, sized by seeking, then
-// read whole or in extents with pread. Every failure is reported on standard error in the
-// words the programs have always used ("fopen: ...", "Couldn't get file size...",
-// "fread: ...", "End of file...") before the caller hears of it.
+// read whole or in extents with pread. Only regular files are read: a pipe, device or
+// socket is refused at once ("NAME: not a regular file (a pipe)"), without waiting for a
+// writer. Every failure is reported on standard error in the words the programs have
+// always used ("fopen: ...", "Couldn't get file size...", "File too large...", "Memory
+// allocation failed.", "fread: ...", "End of file..."), followed by a line that names the
+// file ("NAME: could not be opened", "... sized", "... read in full", "... held in
+// memory", "NAME: too large to be read"), before the caller hears of it.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +41,8 @@ std::optional<input_file> open_input(const std::string& path);
 void close_input(input_file& file);
 
 // Reads the bytes [offset, offset + dest.size()): false after a read error or an early end
-// of the file has been reported. An extent outside the file is an early end, unread.
+// of the file has been reported, naming the file. An extent outside the file is an early
+// end, unread.
 bool read_input(const input_file& file, uint64_t offset, std::span<uint8_t> dest);
 
 // Whether the file still is what it was when opened: same file, size and times.

@@ -80,15 +80,28 @@ void release(output_file& out) {
   close_fd(out.folder);
 }
 
+// Names the output that was not written, after the failure's own messages; its errno
+// stays for `out.failure`.
+output_error report_unwritten(output_file& out, int error) {
+  out.failure = error;
+  std::fprintf(stderr, "%s: could not be written\n", out.name.c_str());
+  return output_error::write;
+}
+
 // Puts the complete, closed file in place of its name.
 output_error finish_new_file(output_file& out) {
   set_owner_and_mode(out);
   if (out.kind == target_kind::replaced && ::fsync(out.temp.fd) != 0) {
+    const int error = errno;
     std::perror("fsync");
     release(out);
-    return output_error::write;
+    return report_unwritten(out, error);
   }
-  if (!place_temp_file(out.folder, out.temp, base_of(out.path))) {
+  // The name within its folder, taken without allocating: a lack of memory now would
+  // leave a named new file behind.
+  const size_t slash = out.path.rfind('/');
+  const char* base = out.path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+  if (!place_temp_file(out.folder, out.temp, base)) {
     const int saved = errno;
     release(out);
     errno = saved;
@@ -109,6 +122,7 @@ std::optional<output_file> open_output_with(const std::string& path, temp_kind k
   std::optional<output_target> target = resolve_output(path);
   if (!target) return std::nullopt;
   output_file out;
+  out.name = path;
   out.path = target->path;
   out.kind = target->kind;
   const bool opened =
@@ -127,16 +141,27 @@ std::optional<output_file> open_output_with(const std::string& path, temp_kind k
   return out;
 }
 
+void kept_errno_perror(const char* what) {
+  const int error = errno;
+  std::perror(what);
+  errno = error;
+}
+
+void report_create_failure(const std::string& name) {
+  std::perror("fopen");
+  std::fprintf(stderr, "%s: could not be created\n", name.c_str());
+}
+
 bool write_output_bytes(std::FILE* stream, std::span<const uint8_t> bytes) {
   if (bytes.empty()) return true;
   if (std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size()) return true;
-  std::perror("fwrite");
+  kept_errno_perror("fwrite");
   return false;
 }
 
 int flush_output(std::FILE* stream) {
   if (std::fflush(stream) == 0) return ::fileno(stream);
-  std::perror("fwrite");
+  kept_errno_perror("fwrite");
   return -1;
 }
 
@@ -144,9 +169,10 @@ output_error commit_output(output_file& out) {
   const bool closed = std::fclose(out.stream) == 0;
   out.stream = nullptr;
   if (!closed) {
+    const int error = errno;
     std::perror("fclose");
     release(out);
-    return output_error::write;
+    return report_unwritten(out, error);
   }
   if (out.kind == target_kind::special) {
     release(out);
@@ -165,6 +191,11 @@ void discard_output(output_file& out) {
 
 output_error finish_output(output_file& out, bool written) {
   if (written) return commit_output(out);
+  const int error = errno;
   discard_output(out);
-  return output_error::write;
+  return report_unwritten(out, error);
+}
+
+bool out_of_room(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }

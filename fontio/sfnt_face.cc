@@ -1,7 +1,10 @@
 #include "fontio/sfnt_face.h"
 
+#include <new>
+
 #include "fontio/checksum.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 
 std::span<const uint8_t> sfnt_table_bytes(const sfnt_table& table) {
   return held_bytes(table.bytes);
@@ -51,8 +54,10 @@ std::vector<sfnt_record> sfnt_face_layout(const sfnt_face_info& face) {
   return records;
 }
 
-bool write_sfnt_face_to_stream(std::FILE* stream, const sfnt_face_info& face,
-                               std::span<const sfnt_record> records, extent_copy how) {
+namespace {
+
+bool write_face(std::FILE* stream, const sfnt_face_info& face, std::span<const sfnt_record> records,
+                extent_copy how) {
   std::vector<uint8_t> directory;
   append_sfnt_directory(directory, face.header, records);
   if (!write_output_bytes(stream, directory)) return false;
@@ -62,4 +67,16 @@ bool write_sfnt_face_to_stream(std::FILE* stream, const sfnt_face_info& face,
     if (!write_table(stream, table.tag, table.bytes, records[i].checksum, how, room)) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool write_sfnt_face_to_stream(std::FILE* stream, const sfnt_face_info& face,
+                               std::span<const sfnt_record> records, extent_copy how) {
+  try {
+    return write_face(stream, face, records, how);
+  } catch (const std::bad_alloc&) {
+    report_memory_failure();
+    return false;
+  }
 }

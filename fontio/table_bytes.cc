@@ -9,6 +9,7 @@
 #include "fontio/byte_buffer.h"
 #include "fontio/checksum.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ std::optional<uint64_t> kernel_copy(std::FILE* stream, const file_extent& extent
   const int out = ::fileno(stream);
   if (out < 0) return 0;
   if (std::fflush(stream) != 0) {
-    std::perror("fwrite");
+    kept_errno_perror("fwrite");
     return std::nullopt;
   }
   uint64_t done = 0;
@@ -64,7 +65,7 @@ std::optional<uint64_t> kernel_copy(std::FILE* stream, const file_extent& extent
     if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
         errno == EBADF)
       return done;
-    std::perror("fwrite");
+    kept_errno_perror("fwrite");
     return std::nullopt;
   }
   return done;
@@ -95,10 +96,7 @@ std::optional<std::span<const uint8_t>> read_table_piece(const table_bytes& byte
   const auto* extent = std::get_if<file_extent>(&bytes);
   if (extent == nullptr) return held_bytes(bytes).subspan(static_cast<size_t>(at), size);
   const std::span<uint8_t> piece = piece_room(room, size, table_piece);
-  if (!read_input(*extent->file, extent->offset + at, piece)) {
-    report_unread(*extent);
-    return std::nullopt;
-  }
+  if (!read_input(*extent->file, extent->offset + at, piece)) return std::nullopt;
   return piece;
 }
 
@@ -109,7 +107,9 @@ std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
   try {
     reserve_bytes(copy, length);
   } catch (const std::bad_alloc&) {
-    std::fputs("Memory allocation failed.\n", stderr);
+    report_memory_failure();
+    if (const auto* extent = std::get_if<file_extent>(&bytes))
+      std::fprintf(stderr, "%s: could not be held in memory\n", extent->file->name.c_str());
     return std::nullopt;
   }
   for (uint64_t done = 0; done < length; done += table_piece) {

@@ -55,7 +55,8 @@ std::optional<std::span<const uint8_t>> read_table_piece(const table_bytes& byte
                                                          size_t size, std::vector<uint8_t>& room);
 
 // The table's bytes read into bytes of their own; nothing after a failed read or a lack of
-// memory ("Memory allocation failed.") has been reported.
+// memory ("Memory allocation failed.", then for an extent "NAME: could not be held in
+// memory") has been reported.
 std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
                                                      std::vector<uint8_t>& room);
 

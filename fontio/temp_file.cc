@@ -107,13 +107,13 @@ std::optional<temp_file> create_temp_file(int dirfd, temp_kind kind) {
   return create_named(dirfd);
 }
 
-bool place_temp_file(int dirfd, temp_file& temp, const std::string& name) {
+bool place_temp_file(int dirfd, temp_file& temp, const char* name) {
   if (temp.name[0] == '\0') {
-    if (link_unnamed(temp.fd, dirfd, name.c_str())) return true;
+    if (link_unnamed(temp.fd, dirfd, name)) return true;
     if (errno != EEXIST || !name_unnamed(dirfd, temp)) return false;
   }
   const sigset_t old = block_cleanup_signals();
-  const bool renamed = ::renameat(dirfd, temp.name, dirfd, name.c_str()) == 0;
+  const bool renamed = ::renameat(dirfd, temp.name, dirfd, name) == 0;
   if (renamed) {
     unregister_temp_name(temp.slot);
     temp.slot = -1;

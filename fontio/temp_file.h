@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <optional>
-#include <string>
 
 inline constexpr size_t kTempNameSize = 16;
 
@@ -34,7 +33,7 @@ std::optional<temp_file> create_temp_file(int dirfd, temp_kind kind);
 // unnamed file over an existing name, so SIGKILL in the instant between the two leaves
 // the complete file under the random name. False with errno set when it could not be put
 // in place; a named file then keeps its temporary name.
-bool place_temp_file(int dirfd, temp_file& temp, const std::string& name);
+bool place_temp_file(int dirfd, temp_file& temp, const char* name);
 
 // Removes the file's name, if it still has one, and closes it; errno is kept.
 void remove_temp_file(int dirfd, temp_file& temp);

@@ -16,6 +16,7 @@
 
 #include "fontio/input_file.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 #include "tools/command_line.h"
 #include "tools/join_input.h"
 #include "tools/pack_report.h"
@@ -81,12 +82,12 @@ bool may_replace(const std::string& path) {
 int write_collection(const ttc_info& info, const std::string& path) {
   std::optional<output_file> out = open_output(path);
   if (!out) {
-    std::perror("fopen");
+    report_create_failure(path);
     return 2;
   }
   const output_error error =
       finish_output(*out, ttc_write_to_file(info, out->stream, extent_copy::checked) >= 0);
-  if (error == output_error::create) std::perror("fopen");
+  if (error == output_error::create) report_create_failure(path);
   if (error == output_error::write) std::fputs("write failed.\n", stderr);
   return error == output_error::none ? 0 : 2;
 }
@@ -113,7 +114,7 @@ int pack(const std::vector<std::string>& paths, bool verbose) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int facepack_main(int argc, char** argv) {
   const cli_scan scan = scan_command_line(argc, argv, kOptions);
   if (!scan.problems.empty()) {
     print_usage_error("facepack", scan.problems.front(), kOptionsUsage);
@@ -139,4 +140,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   return pack(scan.operands, last_given(scan, "verbose") != nullptr);
+}
+
+int main(int argc, char** argv) {
+  return run_program(facepack_main, argc, argv);
 }

@@ -14,6 +14,7 @@
 
 #include "fontio/input_file.h"
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 #include "tools/face_names.h"
 #include "tools/pool_usage.h"
 #include "tools/split_command.h"
@@ -74,8 +75,9 @@ std::vector<std::string> face_paths(const ttc_info& info, const split_request& r
 
 // Writes one face to `path`, copying its tables straight from the collection. 0; 2 when
 // the face was not written and the others may be; -1 when the run must stop with status 2:
-// the file could not be created, or the collection changed since its tables were summed,
-// so that no face written from now on could be trusted.
+// the file could not be created, there is no room left for it (each later face would fail
+// the same way), or the collection changed since its tables were summed, so that no face
+// written from now on could be trusted.
 int write_face(const ttc_info& info, size_t face, const input_file& collection,
                const std::string& path) {
   std::optional<output_file> out = open_output(path);
@@ -83,18 +85,23 @@ int write_face(const ttc_info& info, size_t face, const input_file& collection,
     std::perror(path.c_str());
     return -1;
   }
+  errno = 0;  // a failure that is not the system's leaves no reason in out->failure
   const bool written = ttc_write_face_to_file(info, face, out->stream, extent_copy::kernel) >= 0;
   const bool unchanged = input_unchanged(collection);
   if (!unchanged) std::fprintf(stderr, "%s: changed since it was read\n", collection.name.c_str());
   const output_error error = finish_output(*out, written && unchanged);
   if (error == output_error::create) std::perror(path.c_str());
   if (error == output_error::create || !unchanged) return -1;
+  if (error == output_error::write && out_of_room(out->failure)) {
+    std::fprintf(stderr, "%s: no room left to write it; facesplit stopped\n", path.c_str());
+    return -1;
+  }
   return error == output_error::none ? 0 : 2;
 }
 
 // Writes every selected face to its own file. A face that cannot be written is reported and
-// the others still written (status 2 at the end); a file that cannot be created stops the
-// run.
+// the others still written (status 2 at the end); a file that cannot be created, or a lack
+// of room, stops the run.
 int write_faces(const ttc_info& info, const input_file& collection,
                 const std::vector<std::string>& paths, const std::vector<bool>& selected) {
   int status = 0;
@@ -127,7 +134,7 @@ int split(input_file& collection, const split_request& request) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int facesplit_main(int argc, char** argv) {
   if (argc < 2) return 1;
   const split_command command = read_split_command(argc, argv);
   if (!command.request) return command.status;
@@ -136,4 +143,8 @@ int main(int argc, char** argv) {
   const int status = split(*collection, *command.request);
   close_input(*collection);
   return status;
+}
+
+int main(int argc, char** argv) {
+  return run_program(facesplit_main, argc, argv);
 }

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <new>
 #include <vector>
 
 #include "fontio/output_file.h"
+#include "fontio/program_run.h"
 #include "fontio/sfnt_directory.h"
 #include "fontio/sfnt_face.h"
 
@@ -47,9 +49,7 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
   return header;
 }
 
-}  // namespace
-
-int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how) {
+int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy how) {
   uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
   for (const auto& face : info.faces) end += sfnt_directory_size(face->table_indices.size());
   std::vector<uint64_t> offsets;
@@ -68,8 +68,7 @@ int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy h
   return static_cast<int64_t>(end);
 }
 
-int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, std::FILE* stream,
-                               extent_copy how) {
+int64_t write_face(const ttc_info& info, size_t face, std::FILE* stream, extent_copy how) {
   const sfnt_face_info single = ttc_face_tables(info, face);
   const uint64_t end = sfnt_face_size(single);
   if (!fits_offsets(end)) return -1;
@@ -82,4 +81,25 @@ int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, std::FILE* str
   for (size_t i = 0; i < records.size(); ++i) records[i].offset = last_place[indices[i]];
   if (!write_sfnt_face_to_stream(stream, single, records, how)) return -1;
   return static_cast<int64_t>(end);
+}
+
+}  // namespace
+
+int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how) {
+  try {
+    return write_collection(info, stream, how);
+  } catch (const std::bad_alloc&) {
+    report_memory_failure();
+    return -1;
+  }
+}
+
+int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, std::FILE* stream,
+                               extent_copy how) {
+  try {
+    return write_face(info, face, stream, how);
+  } catch (const std::bad_alloc&) {
+    report_memory_failure();
+    return -1;
+  }
 }

@@ -2,8 +2,9 @@
 // face as a single-face font file. Both lay the tables out afresh, write the checksums the
 // pool's entries hold, and write table bytes, sfnt versions and search fields as the model
 // holds them. A failed write, a layout too large for 32-bit offsets ("Output too large: its
-// offsets would pass 4 GiB."), or a table that could not be read again or changed since it
-// was read, is reported on standard error and answered with -1.
+// offsets would pass 4 GiB."), a table that could not be read again or changed since it
+// was read, or a lack of memory ("Memory allocation failed."), is reported on standard
+// error and answered with -1.
 #pragma once
 
 #include <cstddef>

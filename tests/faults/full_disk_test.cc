@@ -135,15 +135,21 @@ TEST_P(FullDisk, FacepackOverItsOwnInputKeepsThatInput) {
   EXPECT_EQ(files(), (std::vector<std::string>{"font.ttf"}));
 }
 
-TEST_P(FullDisk, FacesplitKeepsTheOldFacesAndWritesWhatFits) {
+// The first face that finds no room stops the run: a small face after it, which would
+// fit, is not written either.
+TEST_P(FullDisk, FacesplitKeepsTheOldFacesAndStopsAtTheFirstWithoutRoom) {
   const std::vector<std::vector<font_table>> faces = {face_tables(kSmall, 1), face_tables(kBig, 2),
-                                                      face_tables(kBig, 3)};
+                                                      face_tables(kSmall, 3)};
   const std::string in = input("in.ttc", build_ttc(faces));
   put("face_01.ttf", kOldBytes);
   fill_if_full();
   const tool_run run = run_on_disk(disk_, FACESPLIT_PATH, {in});
   expect_write_failure(run);
   EXPECT_EQ(run.out, "3 faces\n");
+  const std::string stopped = GetParam().full_from_start ? "face_00.ttf" : "face_01.ttf";
+  EXPECT_TRUE(run.err.ends_with(stopped + ": could not be written\n" + stopped +
+                                ": no room left to write it; facesplit stopped\n"))
+      << run.err;
   EXPECT_EQ(read_bytes(disk_.dir / "face_01.ttf"), kOldBytes);
   if (GetParam().full_from_start) {
     EXPECT_EQ(files(), (std::vector<std::string>{"face_01.ttf"}));

@@ -110,8 +110,9 @@ TEST(Facemend, OutputThatCannotBeCreatedFailsAfterDone) {
   const struct {
     std::string to;
     std::string err;
-  } cases[] = {{"taken", "fopen: Is a directory\n"},
-               {"missing/out.ttf", "fopen: No such file or directory\n"}};
+  } cases[] = {{"taken", "fopen: Is a directory\ntaken: could not be created\n"},
+               {"missing/out.ttf",
+                "fopen: No such file or directory\nmissing/out.ttf: could not be created\n"}};
   for (const auto& c : cases) {
     const tool_run run = run_tool(FACEMEND_PATH, {"in.ttf", c.to}, dir);
     EXPECT_EQ(run.status, 2);
@@ -158,7 +159,7 @@ TEST(Facemend, RefusesInputsItCannotRead) {
   }
   const tool_run missing = run_tool(FACEMEND_PATH, {"absent.ttf", "out.ttf"}, "/");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(missing.err, "fopen: No such file or directory\nabsent.ttf: could not be opened\n");
 }
 
 TEST(Facemend, PassesWithoutTheirTableReportAndTheRunGoesOn) {

@@ -2,7 +2,9 @@
 // same bytes held in memory do, whatever the output is; a file that changed is noticed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -164,18 +166,35 @@ TEST_F(TableBytes, FileThatChangedOrShrankIsNamed) {
   }
 }
 
-TEST_F(TableBytes, InputsThatCannotBeReadAreRefusedAsTheyAlwaysWere) {
+// Every refusal names the input; a pipe without a writer, a device or a socket is refused
+// at once, without waiting and without reading its endless or missing bytes.
+TEST_F(TableBytes, InputsThatCannotBeReadAreRefusedByName) {
   fs::create_directory(dir_ / "folder");
   write_bytes(dir_ / "empty", {});
+  ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string sock_path = (dir_ / "sock").string();
+  ASSERT_LT(sock_path.size(), sizeof address.sun_path);
+  sock_path.copy(address.sun_path, sock_path.size());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"missing", "fopen: No such file or directory\n"},
-      {"folder", "fopen: Is a directory\n"},
+      {"missing", "fopen: No such file or directory\n$: could not be opened\n"},
+      {"folder", "fopen: Is a directory\n$: could not be opened\n"},
+      {"pipe", "$: not a regular file (a pipe)\n"},
+      {"sock", "$: not a regular file (a socket)\n"},
+      {"/dev/urandom", "$: not a regular file (a character device)\n"},
   };
   for (const auto& [name, message] : cases) {
+    const std::string path = name.starts_with('/') ? name : (dir_ / name).string();
+    std::string expected = message;
+    expected.replace(expected.find('$'), 1, path);
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(open_input((dir_ / name).string()).has_value()) << name;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), message);
+    EXPECT_FALSE(open_input(path).has_value()) << name;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
   }
+  ::close(sock);
   const loaded_file empty = load_file((dir_ / "empty").string());
   EXPECT_EQ(empty.status, load_status::loaded);
   EXPECT_TRUE(empty.data.empty());

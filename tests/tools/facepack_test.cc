@@ -164,7 +164,7 @@ TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
   }
   const tool_run missing = pack({"all.ttc", "good.ttf", "missing.ttf"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(missing.err, "fopen: No such file or directory\nmissing.ttf: could not be opened\n");
   const tool_run itself = pack({"all.ttc", "all.ttc", "good.ttf"});
   EXPECT_EQ(itself.status, 1);
   EXPECT_EQ(itself.err,
@@ -183,7 +183,7 @@ TEST_F(Facepack, InputOfTwoGigabytesIsRefusedBySize) {
   const tool_run run = pack({"out.ttc", "good.ttf", "huge.ttf"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "File too large (2 GiB or more)...\n");
+  EXPECT_EQ(run.err, "File too large (2 GiB or more)...\nhuge.ttf: too large to be read\n");
   EXPECT_FALSE(std::filesystem::exists(path("out.ttc")));
 }
 
@@ -192,10 +192,10 @@ TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   std::filesystem::create_directory(path("folder.ttc"));
   tool_run run = pack({"folder.ttc", "a.ttf"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "fopen: Is a directory\n");
+  EXPECT_EQ(run.err, "fopen: Is a directory\nfolder.ttc: could not be created\n");
   run = pack({"nowhere/out.ttc", "a.ttf"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "fopen: No such file or directory\n");
+  EXPECT_EQ(run.err, "fopen: No such file or directory\nnowhere/out.ttc: could not be created\n");
 
   put("out.ttc", {1, 2, 3});
   {
@@ -204,7 +204,7 @@ TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   }
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "fwrite: File too large\nwrite failed.\n");
+  EXPECT_EQ(run.err, "fwrite: File too large\nout.ttc: could not be written\nwrite failed.\n");
   EXPECT_EQ(get("out.ttc"), (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"a.ttf", "folder.ttc", "out.ttc"}));
 }

@@ -1,0 +1,19 @@
+// How each program's main runs and ends: a lack of memory anywhere ends the run with a
+// message instead of an abort, and standard output is flushed and checked last, so that a
+// report that never reached its reader (a full disk, a closed pipe) does not end with
+// status 0.
+#pragma once
+
+// Prints "Memory allocation failed." on standard error.
+void report_memory_failure();
+
+// Flushes standard output. When that or an earlier write to it failed, says so on
+// standard error ("stdout: reason", or "stdout: write error" when an earlier flush failed
+// and its reason is gone) and answers 2, unless `status` already says the run failed
+// (nonzero); otherwise answers `status`.
+int finish_stdout(int status);
+
+// Runs `body` (the program's own main) and ends the run with finish_stdout. A lack of
+// memory that reaches it is reported and gives status 1: where an output is being
+// written, the writer has already caught it, discarded the output and answered 2.
+int run_program(int (*body)(int, char**), int argc, char** argv);
