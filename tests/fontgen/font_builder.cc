@@ -135,3 +135,15 @@ std::vector<uint8_t> build_ttc(const std::vector<std::vector<font_table>>& faces
   for (const font_table& t : pool) put_padded(out, t.bytes);
   return out;
 }
+
+// A collection header naming the faces at `offsets`, then `body`.
+std::vector<uint8_t> faces_at(const std::vector<uint32_t>& offsets,
+                              const std::vector<uint8_t>& body) {
+  std::vector<uint8_t> out;
+  put_tag(out, "ttcf");
+  put_u32(out, 0x00010000);
+  put_u32(out, static_cast<uint32_t>(offsets.size()));
+  for (const uint32_t offset : offsets) put_u32(out, offset);
+  put_bytes(out, body);
+  return out;
+}

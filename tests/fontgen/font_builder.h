@@ -41,3 +41,8 @@ void put_u16(std::vector<uint8_t>& out, uint16_t v);
 void put_u32(std::vector<uint8_t>& out, uint32_t v);
 void put_tag(std::vector<uint8_t>& out, const std::string& tag);
 void put_bytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes);
+
+// A collection header naming the faces at `offsets`, then `body`: for collections whose
+// faces overlap or repeat, which build_ttc cannot make.
+std::vector<uint8_t> faces_at(const std::vector<uint32_t>& offsets,
+                              const std::vector<uint8_t>& body);

@@ -15,18 +15,6 @@ std::vector<std::vector<font_table>> three_faces(size_t big_size = 6) {
           {{"head", {3}}, name}};
 }
 
-// A collection header naming the faces at `offsets`, then `body`.
-std::vector<uint8_t> faces_at(const std::vector<uint32_t>& offsets,
-                              const std::vector<uint8_t>& body) {
-  std::vector<uint8_t> out;
-  put_tag(out, "ttcf");
-  put_u32(out, 0x00010000);
-  put_u32(out, static_cast<uint32_t>(offsets.size()));
-  for (const uint32_t offset : offsets) put_u32(out, offset);
-  put_bytes(out, body);
-  return out;
-}
-
 // 300 faces that name one face of one 64 KiB table: 19.7 MB as fonts of their own, from a
 // file of 67 kB.
 std::vector<uint8_t> one_face_many_times() {

@@ -157,18 +157,6 @@ TEST(TtcReader, ReadsAnyVersionAndEveryFace) {
   EXPECT_TRUE(empty->tables.empty());
 }
 
-// A collection header naming the faces at `offsets`, followed by `body`.
-std::vector<uint8_t> faces_at(const std::vector<uint32_t>& offsets,
-                              const std::vector<uint8_t>& body) {
-  std::vector<uint8_t> out;
-  put_tag(out, "ttcf");
-  put_u32(out, 0x00010000);
-  put_u32(out, static_cast<uint32_t>(offsets.size()));
-  for (const uint32_t offset : offsets) put_u32(out, offset);
-  put_bytes(out, body);
-  return out;
-}
-
 // Faces that name one offset table are one face of the model. The faces as fonts of their
 // own, and the distinct directories read, are held to the budget.
 TEST(TtcReader, ReadsARepeatedDirectoryOnceAndHoldsFacesToTheBudget) {
