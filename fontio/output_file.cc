@@ -107,7 +107,9 @@ output_error finish_new_file(output_file& out) {
     errno = saved;
     return output_error::create;
   }
-  sync_folder(out.folder);
+  // The rename over an old file must survive a crash, or neither file might; a new name
+  // that a crash loses leaves nothing lost, and flushing a folder costs a journal commit.
+  if (out.kind == target_kind::replaced) sync_folder(out.folder);
   release(out);
   return output_error::none;
 }

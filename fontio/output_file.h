@@ -7,7 +7,7 @@
 // The new file gets its final mode only when complete: the replaced file's, or 0666 less
 // the umask. A replaced file's owner and group are kept where the process may set them,
 // and the setuid, setgid and sticky bits are dropped when they could not be. The file is
-// flushed to the disk before it replaces one, and the folder once it has its name.
+// flushed to the disk before it replaces one, and the folder after the replacement.
 //
 // A symbolic link named as the output stays a link: the file it points to is replaced (or
 // created, for a dangling link) in that file's own folder. A device, pipe or other special
