@@ -41,12 +41,9 @@ bool copy_by_pieces(std::FILE* stream, const sfnt_tag& tag, const table_bytes& b
 // nothing after a failure it cannot recover from has been reported. A file system or kernel
 // that cannot copy between these files makes it stop early, for pieces to do the rest.
 std::optional<uint64_t> kernel_copy(std::FILE* stream, const file_extent& extent) {
-  const int out = ::fileno(stream);
-  if (out < 0) return 0;
-  if (std::fflush(stream) != 0) {
-    kept_errno_perror("fwrite");
-    return std::nullopt;
-  }
+  if (::fileno(stream) < 0) return 0;  // a stream in memory: the pieces do it all
+  const int out = flush_output(stream);
+  if (out < 0) return std::nullopt;
   uint64_t done = 0;
   while (done < extent.length) {
     loff_t from = static_cast<loff_t>(extent.offset + done);
