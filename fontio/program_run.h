@@ -15,5 +15,6 @@ int finish_stdout(int status);
 
 // Runs `body` (the program's own main) and ends the run with finish_stdout. A lack of
 // memory that reaches it is reported and gives status 1: where an output is being
-// written, the writer has already caught it, discarded the output and answered 2.
+// written, the writer has already caught it, discarded the output and answered 2. Memory
+// the run frees is kept for its own reuse rather than given back at once.
 int run_program(int (*body)(int, char**), int argc, char** argv);
