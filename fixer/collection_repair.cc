@@ -1,51 +1,91 @@
 #include "fixer/collection_repair.h"
 
+#include <array>
 #include <cstdio>
 
 #include "fixer/face_file.h"
+#include "fontio/scratch_file.h"
 #include "ttc/ttc_reader.h"
 
 namespace {
 
-// Reads the tables the passes work on into memory, keeping their checksums; false after a
-// failed read has been reported.
-bool hold_mended_tables(sfnt_face_info& face) {
-  std::vector<uint8_t> room;
-  for (const char* tag : kMendedTables) {
-    const std::optional<size_t> index = find_sfnt_table_index(face, tag);
+// Reading room that serves every face in turn: one buffer per mended table, and one for
+// the rest.
+struct repair_room {
+  std::array<std::vector<uint8_t>, kMendedTables.size()> held;
+  std::vector<uint8_t> pieces;
+};
+
+// Points the face's mended tables at their bytes in memory, read into `room` unless held
+// already, keeping their checksums; false after a failed read has been reported.
+bool hold_mended_tables(sfnt_face_info& face, repair_room& room) {
+  for (size_t t = 0; t < kMendedTables.size(); ++t) {
+    const std::optional<size_t> index = find_sfnt_table_index(face, kMendedTables[t]);
     if (!index) continue;
-    std::optional<std::vector<uint8_t>> held = copy_table_bytes(face.tables[*index].bytes, room);
+    sfnt_table& table = face.tables[*index];
+    const std::optional<std::span<const uint8_t>> held =
+        hold_table_bytes(table.bytes, room.held[t]);
     if (!held) return false;
-    face.tables[*index].bytes = std::move(*held);
+    table.bytes = *held;
   }
   return true;
 }
 
+// Notes which mended tables the repair changed, and points each one whose bytes it left as
+// they were back at the collection's own bytes, so that only changed tables stay in
+// memory.
+void restore_unchanged(const sfnt_face_info& original, const sfnt_face_info& held,
+                       sfnt_face_info& face, mended_tables& changed) {
+  mended_tables here{};
+  note_changes(held, face, here);
+  for (size_t t = 0; t < kMendedTables.size(); ++t) {
+    changed[t] = changed[t] || here[t];
+    const std::optional<size_t> index = find_sfnt_table_index(face, kMendedTables[t]);
+    if (index && !here[t]) face.tables[*index] = original.tables[*index];
+  }
+}
+
+// Moves the bytes of the pool's entries from `first` on that are held in memory (the
+// tables a repair changed) to the scratch file; an entry whose bytes could not be set
+// aside keeps them.
+void set_aside_new_tables(ttc_info& pool, size_t first, input_file& scratch) {
+  for (size_t i = first; i < pool.tables.size(); ++i) {
+    table_bytes& bytes = pool.tables[i].bytes;
+    if (!std::holds_alternative<std::vector<uint8_t>>(bytes)) continue;
+    if (const std::optional<file_extent> extent = set_aside(scratch, held_bytes(bytes)))
+      bytes = *extent;
+  }
+}
+
 // Repairs face `index` and adds it to `result.repaired`; sets result.status when it fails.
 void repair_one(const std::string& name, const ttc_info& collection, size_t index,
-                collection_repair& result, mended_tables& changed) {
+                collection_repair& result, mended_tables& changed, repair_room& room,
+                input_file* scratch) {
   std::printf("Face %zu:\n", index);
-  sfnt_face_info face = ttc_face_tables(collection, index);
+  const sfnt_face_info original = ttc_face_tables(collection, index);
+  sfnt_face_info face = original;
   result.status = refuse_unknown_version(name, face.header.version);
-  if (result.status == 0 && !hold_mended_tables(face)) result.status = 1;
+  if (result.status == 0 && !hold_mended_tables(face, room)) result.status = 1;
   if (result.status != 0) return;
-  const sfnt_face_info before = face;
+  const sfnt_face_info held = face;
   result.status = repair_face(face);
   if (result.status != 0) return;
-  note_changes(before, face, changed);
+  restore_unchanged(original, held, face, changed);
   // A face that lists a table twice has only the first repaired, so the repaired faces
   // may hold more distinct tables than the collection did.
-  std::vector<uint8_t> room;
-  if (!ttc_add_face(result.repaired, std::move(face), ttc_keep::in_place, room).index) {
+  const size_t first_new = result.repaired.tables.size();
+  if (!ttc_add_face(result.repaired, std::move(face), ttc_keep::in_place, room.pieces).index) {
     std::fprintf(stderr, "Collection holds more than %zu distinct tables.\n", ttc_max_tables);
     result.status = 1;
+  } else if (scratch != nullptr) {
+    set_aside_new_tables(result.repaired, first_new, *scratch);
   }
 }
 
 }  // namespace
 
 collection_repair repair_collection(const std::string& name, const table_bytes& file,
-                                    mended_tables& changed) {
+                                    mended_tables& changed, input_file* scratch) {
   collection_repair result;
   const std::optional<ttc_info> collection = ttc_parse_binary(file);
   if (!collection) {
@@ -53,7 +93,8 @@ collection_repair repair_collection(const std::string& name, const table_bytes& 
     result.status = 1;
     return result;
   }
+  repair_room room;
   for (size_t i = 0; i < collection->faces.size() && result.status == 0; ++i)
-    repair_one(name, *collection, i, result, changed);
+    repair_one(name, *collection, i, result, changed, room, scratch);
   return result;
 }

@@ -6,10 +6,10 @@
 
 #include <cstdint>
 #include <optional>
-
 #include <string>
-#include "fixer/face_repair.h"
 
+#include "fixer/face_repair.h"
+#include "fontio/input_file.h"
 #include "fontio/table_bytes.h"
 #include "ttc/ttc_model.h"
 
@@ -24,6 +24,8 @@ struct collection_repair {
 // collection's unchanged tables are parts of it. Prints "Face N:" before each face's
 // report; a face that fails ends the repair with its status, and the faces after it are
 // not repaired. A collection that cannot be read gives its messages, then "parse
-// failed...", and status 1. Adds the tables each repair changed to `changed`.
+// failed...", and status 1. Adds the tables each repair changed to `changed`. With a
+// `scratch` file, the changed tables are set aside there rather than kept in memory; it
+// must then stay open while the result is used.
 collection_repair repair_collection(const std::string& name, const table_bytes& file,
-                                    mended_tables& changed);
+                                    mended_tables& changed, input_file* scratch = nullptr);

@@ -11,6 +11,7 @@
 #include "fixer/face_repair.h"
 #include "fontio/output_file.h"
 #include "fontio/program_run.h"
+#include "fontio/scratch_file.h"
 #include "tools/command_line.h"
 #include "ttc/ttc_writer.h"
 
@@ -97,12 +98,18 @@ int write_collection(const std::string& path, const ttc_info& info, const input_
 // Repairs every face of a collection; writes the repaired collection unless checking.
 int mend_collection(const facemend_args& args, const input_file& file) {
   mended_tables changed{};
-  const collection_repair result =
-      repair_collection(file.name, file_extent{&file, 0, file.size}, changed);
-  if (result.status != 0) return result.status;
-  if (args.check) return report_check(changed);
-  std::fflush(stdout);
-  return write_collection(args.files[1], result.repaired, file);
+  std::optional<input_file> scratch;
+  if (!args.check) scratch = open_scratch_file(args.files[1]);
+  const collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size},
+                                                     changed, scratch ? &*scratch : nullptr);
+  int status = result.status;
+  if (status == 0 && args.check) status = report_check(changed);
+  if (status == 0 && !args.check) {
+    std::fflush(stdout);
+    status = write_collection(args.files[1], result.repaired, file);
+  }
+  if (scratch) close_input(*scratch);
+  return status;
 }
 
 // Repairs a single font; writes it unless checking.

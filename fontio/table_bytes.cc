@@ -23,6 +23,12 @@ void report_unread(const file_extent& extent) {
   std::fprintf(stderr, "%s: could not be read in full\n", extent.file->name.c_str());
 }
 
+void report_unheld(const table_bytes& bytes) {
+  report_memory_failure();
+  if (const auto* extent = std::get_if<file_extent>(&bytes))
+    std::fprintf(stderr, "%s: could not be held in memory\n", extent->file->name.c_str());
+}
+
 // Copies what is left of the extent from `done` on by reading and writing pieces, summing
 // them as they pass; false after a failed read or write has been reported.
 bool copy_by_pieces(std::FILE* stream, const sfnt_tag& tag, const table_bytes& bytes, uint64_t done,
@@ -104,9 +110,7 @@ std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
   try {
     reserve_bytes(copy, length);
   } catch (const std::bad_alloc&) {
-    report_memory_failure();
-    if (const auto* extent = std::get_if<file_extent>(&bytes))
-      std::fprintf(stderr, "%s: could not be held in memory\n", extent->file->name.c_str());
+    report_unheld(bytes);
     return std::nullopt;
   }
   for (uint64_t done = 0; done < length; done += table_piece) {
@@ -115,6 +119,16 @@ std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
     copy.insert(copy.end(), piece->begin(), piece->end());
   }
   return copy;
+}
+
+std::optional<std::span<const uint8_t>> hold_table_bytes(const table_bytes& bytes,
+                                                         std::vector<uint8_t>& into) {
+  try {
+    return read_table_piece(bytes, 0, static_cast<size_t>(table_length(bytes)), into);
+  } catch (const std::bad_alloc&) {
+    report_unheld(bytes);
+    return std::nullopt;
+  }
 }
 
 std::optional<uint32_t> table_checksum(const sfnt_tag& tag, const table_bytes& bytes,

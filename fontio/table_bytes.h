@@ -60,6 +60,12 @@ std::optional<std::span<const uint8_t>> read_table_piece(const table_bytes& byte
 std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
                                                      std::vector<uint8_t>& room);
 
+// The table's bytes in memory: the held bytes themselves, or the extent read whole into
+// `into`, whose room serves again for the next table. Nothing after a failed read or a lack
+// of memory, reported as copy_table_bytes reports them.
+std::optional<std::span<const uint8_t>> hold_table_bytes(const table_bytes& bytes,
+                                                         std::vector<uint8_t>& into);
+
 // The directory checksum of the table, summed piece by piece; nothing after a failed read.
 std::optional<uint32_t> table_checksum(const sfnt_tag& tag, const table_bytes& bytes,
                                        std::vector<uint8_t>& room);

@@ -25,8 +25,8 @@ const std::vector<page>& pages() {
   static const std::vector<page> all = {
       {"facemend",
        {"fontio/input_file.cc", "fontio/output_file.cc", "fontio/program_run.cc",
-        "fontio/sfnt_directory.cc", "fontio/table_bytes.cc", "ttc/ttc_reader.cc",
-        "ttc/ttc_writer.cc", "fixer"},
+        "fontio/scratch_file.cc", "fontio/sfnt_directory.cc", "fontio/table_bytes.cc",
+        "ttc/ttc_reader.cc", "ttc/ttc_writer.cc", "fixer"},
        // Inputs shorter than an offset table are refused before the directory is read.
        {"offset table runs past the end of the file"}},
       {"facepack",
