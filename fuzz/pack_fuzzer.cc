@@ -3,7 +3,8 @@
 // table with the first), the first leaving its tables in place or not, and the collection
 // is written; the written file must read back as two faces that each hold the input's
 // tables. Inputs whose size is a multiple of 3 are read under a budget of their own size,
-// so that small inputs meet its limit; an input taken under it must keep to it.
+// so that small inputs meet its limit; an input taken under it must keep to it. Adding the
+// two faces at once must give what adding them one by one gave.
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "fontio/sfnt_directory.h"
 #include "fuzz/fuzz_support.h"
 #include "tools/join_input.h"
+#include "ttc/ttc_join.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"
@@ -65,6 +67,25 @@ void write_and_read_back(const ttc_info& info, const sfnt_directory& input,
   expect_faces(*back, input, file);
 }
 
+// The two faces added at once give the pool and faces that adding them one by one gave.
+void expect_joined_at_once(const ttc_info& one_by_one, std::span<const uint8_t> file,
+                           const work_budget& budget) {
+  std::vector<uint8_t> room;
+  std::optional<sfnt_face_info> face = read_font_face("input", file, room, budget);
+  fuzz_require(face.has_value(), "an input that joined reads again");
+  ttc_info at_once;
+  fuzz_require(ttc_add_faces(at_once, {*face, *face}, room).index == 1,
+               "an input that joined joins twice at once");
+  fuzz_require(at_once.tables.size() == one_by_one.tables.size(), "both joins pool alike");
+  for (size_t i = 0; i < at_once.tables.size(); ++i)
+    fuzz_require(at_once.tables[i].checksum == one_by_one.tables[i].checksum &&
+                     at_once.tables[i].tag == one_by_one.tables[i].tag,
+                 "both joins sum alike");
+  for (size_t f = 0; f < 2; ++f)
+    fuzz_require(at_once.faces[f]->table_indices == one_by_one.faces[f]->table_indices,
+                 "both joins list alike");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -84,6 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz_require(add_font_file(info, "input", file, false, room, budget) == 0,
                "a font that joined once joins again");
   fuzz_require(info.tables.size() == pooled, "the second copy shares every table");
+  expect_joined_at_once(info, file, budget);
   std::string problem;
   const std::optional<sfnt_directory> input = read_sfnt_directory(file, 0, problem);
   fuzz_require(input.has_value(), "an input that joined has a directory");

@@ -63,6 +63,36 @@ int load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
   return status;
 }
 
+// Joins every input at once when they can all stay open and their tables cannot fill the
+// pool: each input's directory is read and checked in turn, then the faces are added
+// together, every table read once to be compared (see ttc/ttc_join.h). Returns 0, or 1
+// after every problem has been reported; nothing, having closed what it opened and said
+// nothing, when the inputs are to be joined one by one instead.
+std::optional<int> join_at_once(ttc_info& info, const std::vector<std::string>& paths,
+                                size_t keep_open, std::deque<input_file>& inputs,
+                                std::vector<uint8_t>& room) {
+  if (paths.size() - 1 > keep_open) return std::nullopt;
+  std::vector<sfnt_face_info> faces;
+  size_t tables = 0;
+  for (size_t i = 1; i < paths.size(); ++i) {
+    std::optional<input_file> opened = open_input(paths[i]);
+    if (!opened) return 1;
+    const input_file& file = inputs.emplace_back(std::move(*opened));
+    std::optional<sfnt_face_info> face =
+        read_font_face(paths[i], file_extent{&file, 0, file.size}, room);
+    if (!face) return 1;
+    tables += face->tables.size();
+    if (tables > ttc_max_tables) {
+      for (input_file& input : inputs) close_input(input);
+      inputs.clear();
+      return std::nullopt;
+    }
+    faces.push_back(std::move(*face));
+  }
+  const std::vector<std::string> face_paths(paths.begin() + 1, paths.end());
+  return add_font_faces(info, face_paths, std::move(faces), room) == 0 ? 0 : 1;
+}
+
 // Whether the collection may replace what `path` names: nothing, or something other than a
 // regular file, or an empty file, or a collection. Anything else is likely one of the fonts,
 // named first by mistake. A symbolic link is followed, as the write follows it.
@@ -102,8 +132,9 @@ int pack(const std::vector<std::string>& paths, bool verbose) {
   const size_t keep_open = inputs_kept_open();
   std::deque<input_file> inputs;
   std::vector<uint8_t> room;
-  int status = 0;
-  for (size_t i = 1; i < paths.size() && status == 0; ++i) {
+  std::optional<int> joined = join_at_once(info, paths, keep_open, inputs, room);
+  int status = joined.value_or(0);
+  for (size_t i = 1; !joined && i < paths.size() && status == 0; ++i) {
     if (load_ttf(info, paths[i], keep_open, inputs, room) != 0) status = 1;
   }
   if (status == 0) status = write_collection(info, paths[0]);

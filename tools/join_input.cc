@@ -5,6 +5,7 @@
 
 #include "fontio/byte_reader.h"
 #include "fontio/sfnt_directory.h"
+#include "ttc/ttc_join.h"
 #include "ttc/ttc_reader.h"
 
 namespace {
@@ -53,20 +54,37 @@ bool within_budget(const std::string& path, const sfnt_directory& dir, uint64_t 
   return false;
 }
 
-int report_full_pool(const std::string& path) {
-  std::fprintf(stderr, "%s: the collection would hold more than %zu distinct tables\n",
-               path.c_str(), ttc_max_tables);
+// -1, after naming the file whose face was refused when the pool was full (a failed read
+// has been reported where it failed).
+int report_refusal(const std::string& path, const ttc_added& added) {
+  if (added.refusal == ttc_refusal::pool_full)
+    std::fprintf(stderr, "%s: the collection would hold more than %zu distinct tables\n",
+                 path.c_str(), ttc_max_tables);
   return -1;
 }
 
 }  // namespace
 
+std::optional<sfnt_face_info> read_font_face(const std::string& path, const table_bytes& file,
+                                             std::vector<uint8_t>& room,
+                                             const work_budget& budget) {
+  const std::optional<sfnt_directory> dir = single_face_directory(path, file, room);
+  if (!dir || !within_budget(path, *dir, table_length(file), budget)) return std::nullopt;
+  return sfnt_face_from_directory(file, *dir);
+}
+
 int add_font_file(ttc_info& info, const std::string& path, const table_bytes& file, bool hold,
                   std::vector<uint8_t>& room, const work_budget& budget) {
-  const std::optional<sfnt_directory> dir = single_face_directory(path, file, room);
-  if (!dir || !within_budget(path, *dir, table_length(file), budget)) return -1;
+  std::optional<sfnt_face_info> face = read_font_face(path, file, room, budget);
+  if (!face) return -1;
   const ttc_keep keep = hold ? ttc_keep::copy : ttc_keep::in_place;
-  const ttc_added added = ttc_add_face(info, sfnt_face_from_directory(file, *dir), keep, room);
-  if (!added.index) return added.refusal == ttc_refusal::pool_full ? report_full_pool(path) : -1;
-  return 0;
+  const ttc_added added = ttc_add_face(info, std::move(*face), keep, room);
+  return added.index ? 0 : report_refusal(path, added);
+}
+
+int add_font_faces(ttc_info& info, const std::vector<std::string>& paths,
+                   std::vector<sfnt_face_info> faces, std::vector<uint8_t>& room) {
+  const size_t before = info.faces.size();
+  const ttc_added added = ttc_add_faces(info, std::move(faces), room);
+  return added.index ? 0 : report_refusal(paths[info.faces.size() - before], added);
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "support/run_tool.h"
+#include "ttc/ttc_join.h"
 #include "ttc/ttc_model.h"
 
 namespace {
@@ -77,4 +78,55 @@ TEST(TtcPool, StopsAtTheLargestNumTables) {
   EXPECT_FALSE(full.index.has_value());
   EXPECT_EQ(full.refusal, ttc_refusal::pool_full);
   EXPECT_EQ(add(info, "abcd", std::vector<uint8_t>{0, 7}), 7);  // sharing still works
+}
+
+// Faces added at once, their tables compared side by side, give the pool and faces that
+// adding them one by one gives: whatever the kind of bytes, a table that differs from its
+// shape's first only in its last piece, tables that equal each other but not the first,
+// one place listed twice, and a shape the pool already holds.
+TEST(TtcPool, AddingFacesAtOnceGivesWhatAddingThemOneByOneGives) {
+  const std::vector<uint8_t> big = bytes_numbered(300000, 1);
+  std::vector<uint8_t> last_differs = big;
+  last_differs.back() ^= 1;
+  const std::vector<uint8_t> small = bytes_numbered(10, 2);
+  const std::filesystem::path dir = make_temp_dir();
+  write_bytes(dir / "big", big);
+  std::optional<input_file> file = open_input((dir / "big").string());
+  ASSERT_TRUE(file.has_value());
+  const table_bytes extent = file_extent{&*file, 0, file->size};
+  const auto face = [](std::vector<std::pair<const char*, table_bytes>> tables) {
+    sfnt_face_info f{{0x00010000, 0, 0, 0}, {}};
+    for (auto& [tag, bytes] : tables) f.tables.push_back({make_tag(tag), std::move(bytes), {}});
+    return f;
+  };
+  const std::vector<sfnt_face_info> faces = {
+      face({{"glyf", big}, {"head", small}, {"loca", small}}),
+      face({{"glyf", extent}, {"head", bytes_numbered(10, 3)}, {"loca", small}}),
+      face({{"glyf", last_differs}, {"head", bytes_numbered(10, 3)}, {"name", small}}),
+      face({{"glyf", extent}, {"glyf", extent}, {"post", std::span<const uint8_t>(small)}}),
+  };
+  for (const bool pool_has_head : {false, true}) {
+    SCOPED_TRACE(pool_has_head);
+    ttc_info one_by_one;
+    ttc_info at_once;
+    if (pool_has_head) {
+      add(one_by_one, "head", bytes_numbered(10, 3));
+      add(at_once, "head", bytes_numbered(10, 3));
+    }
+    std::vector<uint8_t> room;
+    for (const sfnt_face_info& f : faces)
+      ASSERT_TRUE(ttc_add_face(one_by_one, f, ttc_keep::in_place, room).index);
+    ASSERT_EQ(ttc_add_faces(at_once, faces, room).index, int32_t{3});
+    ASSERT_EQ(at_once.tables.size(), one_by_one.tables.size());
+    for (size_t i = 0; i < at_once.tables.size(); ++i) {
+      EXPECT_EQ(at_once.tables[i].tag, one_by_one.tables[i].tag) << i;
+      EXPECT_EQ(at_once.tables[i].checksum, one_by_one.tables[i].checksum) << i;
+      EXPECT_EQ(table_length(at_once.tables[i].bytes), table_length(one_by_one.tables[i].bytes));
+    }
+    ASSERT_EQ(at_once.faces.size(), one_by_one.faces.size());
+    for (size_t f = 0; f < at_once.faces.size(); ++f)
+      EXPECT_EQ(at_once.faces[f]->table_indices, one_by_one.faces[f]->table_indices) << f;
+  }
+  close_input(*file);
+  std::filesystem::remove_all(dir);
 }

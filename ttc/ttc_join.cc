@@ -1,0 +1,120 @@
+#include "ttc/ttc_join.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "fontio/checksum.h"
+
+namespace {
+
+// What a first pass over the tables of one tag and length found: the first table's
+// checksum, and for each table whether it holds the first one's bytes. Tables are numbered
+// across the faces, face by face in directory order.
+struct shape_pass {
+  std::vector<size_t> members;  // in order; the first is the first table of the shape
+  std::vector<bool> same_as_first;
+  uint32_t first_checksum = 0;
+};
+
+// Whether two table references name the same bytes without reading them.
+bool same_place(const table_bytes& a, const table_bytes& b) {
+  const auto* extent_a = std::get_if<file_extent>(&a);
+  const auto* extent_b = std::get_if<file_extent>(&b);
+  if (extent_a && extent_b)
+    return extent_a->file == extent_b->file && extent_a->offset == extent_b->offset;
+  const std::span<const uint8_t> held_a = held_bytes(a);
+  return !held_a.empty() && held_a.data() == held_bytes(b).data();
+}
+
+// Compares every member with the first, a piece of each in turn, summing the first as it
+// passes; nothing after a failed read has been reported.
+bool compare_with_first(const sfnt_tag& tag, const std::vector<const table_bytes*>& bytes,
+                        shape_pass& pass, std::vector<uint8_t>& room) {
+  const table_bytes& first = *bytes[0];
+  pass.same_as_first.assign(bytes.size(), true);
+  std::vector<size_t> open;  // members not yet found to differ, that need reading
+  for (size_t m = 1; m < bytes.size(); ++m)
+    if (!same_place(first, *bytes[m])) open.push_back(m);
+  std::vector<uint8_t> other_room;
+  const uint64_t length = table_length(first);
+  for (uint64_t done = 0; done < length; done += table_piece) {
+    const size_t size = piece_length(length, done);
+    const auto piece = read_table_piece(first, done, size, room);
+    if (!piece) return false;
+    pass.first_checksum = sfnt_directory_checksum_add(pass.first_checksum, tag, done, *piece);
+    for (size_t& m : open) {
+      const auto other = read_table_piece(*bytes[m], done, size, other_room);
+      if (!other) return false;
+      if (!std::equal(piece->begin(), piece->end(), other->begin())) {
+        pass.same_as_first[m] = false;
+        m = 0;
+      }
+    }
+    std::erase(open, size_t{0});
+  }
+  return true;
+}
+
+// The first passes over every tag and length that several tables of `faces` have and the
+// pool has none of, keyed by the number of the shape's first table; nothing after a failed
+// read has been reported.
+std::optional<std::map<size_t, shape_pass>> first_passes(const ttc_info& info,
+                                                         const std::vector<sfnt_face_info>& faces,
+                                                         std::vector<uint8_t>& room) {
+  std::map<std::pair<sfnt_tag, uint64_t>, std::vector<const sfnt_table*>> by_shape;
+  std::map<std::pair<sfnt_tag, uint64_t>, shape_pass> passes;
+  size_t number = 0;
+  for (const sfnt_face_info& face : faces) {
+    for (const sfnt_table& table : face.tables) {
+      const std::pair<sfnt_tag, uint64_t> shape{table.tag, table_length(table.bytes)};
+      if (!info.by_shape.contains(shape)) {
+        by_shape[shape].push_back(&table);
+        passes[shape].members.push_back(number);
+      }
+      ++number;
+    }
+  }
+  std::map<size_t, shape_pass> found;
+  for (auto& [shape, pass] : passes) {
+    if (pass.members.size() < 2) continue;
+    std::vector<const table_bytes*> bytes;
+    for (const sfnt_table* table : by_shape[shape]) bytes.push_back(&table->bytes);
+    if (!compare_with_first(shape.first, bytes, pass, room)) return std::nullopt;
+    found.emplace(pass.members[0], std::move(pass));
+  }
+  return found;
+}
+
+}  // namespace
+
+ttc_added ttc_add_faces(ttc_info& info, std::vector<sfnt_face_info> faces,
+                        std::vector<uint8_t>& room) {
+  const std::optional<std::map<size_t, shape_pass>> passes = first_passes(info, faces, room);
+  if (!passes) return {};
+  // For each table known to hold its shape's first table's bytes, that first table.
+  std::map<size_t, size_t> first_of;
+  for (const auto& [first, pass] : *passes)
+    for (size_t m = 1; m < pass.members.size(); ++m)
+      if (pass.same_as_first[m]) first_of[pass.members[m]] = first;
+  std::vector<int32_t> entry_of;  // each table's pool entry, once added
+  for (sfnt_face_info& face : faces) {
+    ttc_face added{face.header, {}};
+    for (sfnt_table& table : face.tables) {
+      const size_t number = entry_of.size();
+      if (const auto first = first_of.find(number); first != first_of.end()) {
+        entry_of.push_back(entry_of[first->second]);
+      } else {
+        if (const auto pass = passes->find(number); pass != passes->end())
+          table.checksum = pass->second.first_checksum;
+        const ttc_added entry = ttc_add_table(info, std::move(table), ttc_keep::in_place, room);
+        if (!entry.index) return entry;
+        entry_of.push_back(*entry.index);
+      }
+      added.table_indices.push_back(entry_of.back());
+    }
+    info.faces.push_back(std::make_shared<const ttc_face>(std::move(added)));
+  }
+  return {static_cast<int32_t>(info.faces.size()) - 1};
+}
