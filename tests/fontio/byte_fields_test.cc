@@ -35,6 +35,18 @@ TEST(Checksum, SumsPaddedWordsWithoutReadingPastTheTable) {
   EXPECT_EQ(CalcTableChecksum(five), 0x02000001u);
   const std::vector<uint8_t> wraps = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 2};
   EXPECT_EQ(CalcTableChecksum(wraps), 1u);
+  // Long tables are summed many words at a time; every length ends the same way.
+  std::vector<uint8_t> long_table(1003);
+  for (size_t i = 0; i < long_table.size(); ++i) long_table[i] = static_cast<uint8_t>(i * 37 + 1);
+  uint32_t expected = 0;
+  for (size_t length = 0; length <= long_table.size(); ++length) {
+    if (length % 4 == 0 && length > 0) expected += read_uint32(&long_table[length - 4]);
+    uint8_t tail[4] = {0, 0, 0, 0};
+    std::copy(long_table.begin() + static_cast<long>(length & ~size_t{3}),
+              long_table.begin() + static_cast<long>(length), tail);
+    EXPECT_EQ(CalcTableChecksum(std::span(long_table).first(length)), expected + read_uint32(tail))
+        << length;
+  }
 }
 
 TEST(Checksum, DirectoryChecksumOfHeadLeavesOutItsAdjustment) {
