@@ -57,9 +57,13 @@ bool compare_with_first(const sfnt_tag& tag, const std::vector<const table_bytes
   return true;
 }
 
-// The first passes over every tag and length that several tables of `faces` have and the
-// pool has none of, keyed by the number of the shape's first table; nothing after a failed
-// read has been reported.
+// Tables shorter than this are compared as ttc_add_table compares them: reading the first
+// one again costs a single read, less than keeping track of them all.
+constexpr uint64_t kSideBySideFrom = table_piece;
+
+// The first passes over every tag and length of at least kSideBySideFrom bytes that several
+// tables of `faces` have and the pool has none of, keyed by the number of the shape's first
+// table; nothing after a failed read has been reported.
 std::optional<std::map<size_t, shape_pass>> first_passes(const ttc_info& info,
                                                          const std::vector<sfnt_face_info>& faces,
                                                          std::vector<uint8_t>& room) {
@@ -69,7 +73,7 @@ std::optional<std::map<size_t, shape_pass>> first_passes(const ttc_info& info,
   for (const sfnt_face_info& face : faces) {
     for (const sfnt_table& table : face.tables) {
       const std::pair<sfnt_tag, uint64_t> shape{table.tag, table_length(table.bytes)};
-      if (!info.by_shape.contains(shape)) {
+      if (shape.second >= kSideBySideFrom && !info.by_shape.contains(shape)) {
         by_shape[shape].push_back(&table);
         passes[shape].members.push_back(number);
       }

@@ -12,8 +12,9 @@
 #include "ttc/ttc_model.h"
 
 // Appends `faces` in order, giving the pool exactly what ttc_add_face would give adding
-// them one after another. A table whose tag and length the pool has not seen yet and that
-// other tables of `faces` have is compared with the first of them in one pass; a table
+// them one after another. A table of a piece or more (see fontio/table_bytes.h) whose tag
+// and length the pool has not seen yet and that other tables of `faces` have is compared
+// with the first of them in one pass; a table
 // with the same bytes shares that first table's entry without being read again, and any
 // other goes through ttc_add_table. Returns the last face's index; on a refusal (as
 // ttc_add_face's) the faces before the refused one have been added, and info.faces tells
