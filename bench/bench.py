@@ -362,6 +362,7 @@ def parse_args():
 
 
 def find_tools(build):
+    build = os.path.abspath(build)  # the programs run in folders of their own
     tools = {"facesplit": os.path.join(build, "tools", "facesplit"),
              "facepack": os.path.join(build, "tools", "facepack"),
              "facemend": os.path.join(build, "fixer", "facemend"),

@@ -111,8 +111,9 @@ def main():
     parser.add_argument("--build", default=os.path.join(SOURCE_ROOT, "build"))
     parser.add_argument("--runs", type=int, default=3)
     args = parser.parse_args()
-    programs = {"facesplit": os.path.join(args.build, "tools", "facesplit"),
-                "facepack": os.path.join(args.build, "tools", "facepack")}
+    build = os.path.abspath(args.build)  # the programs run in a folder of their own
+    programs = {"facesplit": os.path.join(build, "tools", "facesplit"),
+                "facepack": os.path.join(build, "tools", "facepack")}
     for path in programs.values():
         if not os.access(path, os.X_OK):
             sys.exit(f"{path} not found: build first (cmake --workflow --preset default)")
