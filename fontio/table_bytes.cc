@@ -143,18 +143,21 @@ std::optional<uint32_t> table_checksum(const sfnt_tag& tag, const table_bytes& b
   return sum;
 }
 
+bool same_table_place(const table_bytes& a, const table_bytes& b) {
+  const auto* extent_a = std::get_if<file_extent>(&a);
+  const auto* extent_b = std::get_if<file_extent>(&b);
+  if (extent_a && extent_b)
+    return extent_a->file == extent_b->file && extent_a->offset == extent_b->offset;
+  const std::span<const uint8_t> held_a = held_bytes(a);
+  return !held_a.empty() && held_a.data() == held_bytes(b).data();
+}
+
 std::optional<bool> same_table_bytes(const table_bytes& a, const table_bytes& b,
                                      std::vector<uint8_t>& room_a, std::vector<uint8_t>& room_b) {
   const uint64_t length = table_length(a);
   if (table_length(b) != length) return false;
   // The faces of a collection name their shared tables by one view or extent.
-  const std::span<const uint8_t> held_a = held_bytes(a);
-  if (!held_a.empty() && held_a.data() == held_bytes(b).data()) return true;
-  const auto* extent_a = std::get_if<file_extent>(&a);
-  const auto* extent_b = std::get_if<file_extent>(&b);
-  if (extent_a && extent_b && extent_a->file == extent_b->file &&
-      extent_a->offset == extent_b->offset)
-    return true;
+  if (same_table_place(a, b)) return true;
   for (uint64_t done = 0; done < length; done += table_piece) {
     const size_t size = piece_length(length, done);
     const auto piece_a = read_table_piece(a, done, size, room_a);

@@ -70,6 +70,10 @@ std::optional<std::span<const uint8_t>> hold_table_bytes(const table_bytes& byte
 std::optional<uint32_t> table_checksum(const sfnt_tag& tag, const table_bytes& bytes,
                                        std::vector<uint8_t>& room);
 
+// Whether two references name the same bytes, known without reading them: one extent of
+// one open file, or one view of held bytes, at the same start.
+bool same_table_place(const table_bytes& a, const table_bytes& b);
+
 // Whether two tables hold the same bytes, compared piece by piece; nothing after a failed
 // read of either.
 std::optional<bool> same_table_bytes(const table_bytes& a, const table_bytes& b,

@@ -18,16 +18,6 @@ struct shape_pass {
   uint32_t first_checksum = 0;
 };
 
-// Whether two table references name the same bytes without reading them.
-bool same_place(const table_bytes& a, const table_bytes& b) {
-  const auto* extent_a = std::get_if<file_extent>(&a);
-  const auto* extent_b = std::get_if<file_extent>(&b);
-  if (extent_a && extent_b)
-    return extent_a->file == extent_b->file && extent_a->offset == extent_b->offset;
-  const std::span<const uint8_t> held_a = held_bytes(a);
-  return !held_a.empty() && held_a.data() == held_bytes(b).data();
-}
-
 // Compares every member with the first, a piece of each in turn, summing the first as it
 // passes; nothing after a failed read has been reported.
 bool compare_with_first(const sfnt_tag& tag, const std::vector<const table_bytes*>& bytes,
@@ -36,7 +26,7 @@ bool compare_with_first(const sfnt_tag& tag, const std::vector<const table_bytes
   pass.same_as_first.assign(bytes.size(), true);
   std::vector<size_t> open;  // members not yet found to differ, that need reading
   for (size_t m = 1; m < bytes.size(); ++m)
-    if (!same_place(first, *bytes[m])) open.push_back(m);
+    if (!same_table_place(first, *bytes[m])) open.push_back(m);
   std::vector<uint8_t> other_room;
   const uint64_t length = table_length(first);
   for (uint64_t done = 0; done < length; done += table_piece) {
@@ -44,15 +34,16 @@ bool compare_with_first(const sfnt_tag& tag, const std::vector<const table_bytes
     const auto piece = read_table_piece(first, done, size, room);
     if (!piece) return false;
     pass.first_checksum = sfnt_directory_checksum_add(pass.first_checksum, tag, done, *piece);
-    for (size_t& m : open) {
+    std::vector<size_t> still_open;
+    for (const size_t m : open) {
       const auto other = read_table_piece(*bytes[m], done, size, other_room);
       if (!other) return false;
-      if (!std::equal(piece->begin(), piece->end(), other->begin())) {
+      if (std::equal(piece->begin(), piece->end(), other->begin()))
+        still_open.push_back(m);
+      else
         pass.same_as_first[m] = false;
-        m = 0;
-      }
     }
-    std::erase(open, size_t{0});
+    open.swap(still_open);
   }
   return true;
 }
