@@ -74,8 +74,12 @@ void repair_one(const std::string& name, const ttc_info& collection, size_t inde
   // A face that lists a table twice has only the first repaired, so the repaired faces
   // may hold more distinct tables than the collection did.
   const size_t first_new = result.repaired.tables.size();
-  if (!ttc_add_face(result.repaired, std::move(face), ttc_keep::in_place, room.pieces).index) {
-    std::fprintf(stderr, "Collection holds more than %zu distinct tables.\n", ttc_max_tables);
+  const ttc_added added =
+      ttc_add_face(result.repaired, std::move(face), ttc_keep::in_place, room.pieces);
+  if (!added.index) {
+    // A failed read has been reported where it failed.
+    if (added.refusal == ttc_refusal::pool_full)
+      std::fprintf(stderr, "Collection holds more than %zu distinct tables.\n", ttc_max_tables);
     result.status = 1;
   } else if (scratch != nullptr) {
     set_aside_new_tables(result.repaired, first_new, *scratch);

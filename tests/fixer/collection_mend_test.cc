@@ -3,9 +3,12 @@
 // same without writing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <cstdio>
 #include <filesystem>
 
+#include "fixer/collection_repair.h"
 #include "fontgen/sample_font.h"
 #include "mend_support.h"
 
@@ -94,6 +97,32 @@ TEST(MendCollection, FaceThatFailsEndsTheRunAndNoFacesWriteAnEmptyCollection) {
   EXPECT_EQ(none.out + none.err, "");
   EXPECT_EQ(read_bytes(dir / "out.ttc"),
             (std::vector<uint8_t>{'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 0}));
+  fs::remove_all(dir);
+}
+
+// Two faces whose repaired cmaps come out equal: the second is compared with the first,
+// set aside in a scratch file that cannot be read back. The failed read is named as such,
+// not taken for a full pool.
+TEST(MendCollection, SetAsideTableThatCannotBeReadBackEndsTheRepair) {
+  const std::vector<uint8_t> collection =
+      build_ttc({sample_font_tables(legacy_japanese_options()),
+                 sample_font_tables(legacy_japanese_options())});
+  const fs::path dir = make_temp_dir();
+  input_file scratch;
+  scratch.name = "scratch";
+  scratch.fd = ::open((dir / "scratch").c_str(), O_WRONLY | O_CREAT, 0600);  // no reading
+  ASSERT_GE(scratch.fd, 0);
+  mended_tables changed{};
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const collection_repair result =
+      repair_collection("c.ttc", std::span<const uint8_t>(collection), changed, &scratch);
+  testing::internal::GetCapturedStdout();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(err.find("scratch: could not be read in full\n"), std::string::npos) << err;
+  EXPECT_EQ(err.find("distinct tables"), std::string::npos) << err;
+  close_input(scratch);
   fs::remove_all(dir);
 }
 
