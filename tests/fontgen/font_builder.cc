@@ -66,6 +66,20 @@ void put_bytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes) {
   out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
+void put_offset_table(std::vector<uint8_t>& out, uint16_t num_tables) {
+  put_u32(out, 0x00010000);
+  put_u16(out, num_tables);
+  put_bytes(out, std::vector<uint8_t>(6, 0));
+}
+
+void put_record(std::vector<uint8_t>& out, const std::string& tag, uint32_t offset,
+                uint32_t length) {
+  put_tag(out, tag);
+  put_u32(out, 0);
+  put_u32(out, offset);
+  put_u32(out, length);
+}
+
 // The checksum a directory records, worked out here rather than taken from the programs'
 // own code, so that the tests built on these fonts can catch a fault in it: the sum of the
 // big-endian words, the last one padded with zeros, with the `head` table's

@@ -42,6 +42,12 @@ void put_u32(std::vector<uint8_t>& out, uint32_t v);
 void put_tag(std::vector<uint8_t>& out, const std::string& tag);
 void put_bytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes);
 
+// Hand-made directories, for fonts whose records point where build_sfnt never would: an
+// offset table of `num_tables` with zero search fields, and a record with checksum 0.
+void put_offset_table(std::vector<uint8_t>& out, uint16_t num_tables);
+void put_record(std::vector<uint8_t>& out, const std::string& tag, uint32_t offset,
+                uint32_t length);
+
 // A collection header naming the faces at `offsets`, then `body`: for collections whose
 // faces overlap or repeat, which build_ttc cannot make.
 std::vector<uint8_t> faces_at(const std::vector<uint32_t>& offsets,

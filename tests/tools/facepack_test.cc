@@ -142,15 +142,8 @@ TEST_F(Facepack, RefusesBadInputsBeforeTouchingTheOutput) {
   // 300 records that name one 64 KiB table: 19.7 MB as a font of its own, more than 32
   // times the file's size plus 16 MiB.
   std::vector<uint8_t> repeated;
-  put_u32(repeated, 0x00010000);
-  put_u16(repeated, 300);
-  put_bytes(repeated, std::vector<uint8_t>(6, 0));
-  for (int i = 0; i < 300; ++i) {
-    put_tag(repeated, "glyf");
-    put_u32(repeated, 0);
-    put_u32(repeated, 12 + 16 * 300);
-    put_u32(repeated, 65536);
-  }
+  put_offset_table(repeated, 300);
+  for (int i = 0; i < 300; ++i) put_record(repeated, "glyf", 12 + 16 * 300, 65536);
   repeated.resize(repeated.size() + 65536, 7);
   cases.push_back({repeated, "bad: its tables would take more than " +
                                  std::to_string(32 * repeated.size() + (16 << 20)) +

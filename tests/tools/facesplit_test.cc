@@ -20,13 +20,8 @@ std::vector<std::vector<font_table>> three_faces(size_t big_size = 6) {
 std::vector<uint8_t> one_face_many_times() {
   const uint32_t directory = 12 + 4 * 300;
   std::vector<uint8_t> body;
-  put_u32(body, 0x00010000);
-  put_u16(body, 1);
-  put_bytes(body, std::vector<uint8_t>(6, 0));
-  put_tag(body, "glyf");
-  put_u32(body, 0);
-  put_u32(body, directory + 28);
-  put_u32(body, 65536);
+  put_offset_table(body, 1);
+  put_record(body, "glyf", directory + 28, 65536);
   body.resize(body.size() + 65536, 7);
   return faces_at(std::vector<uint32_t>(300, directory), body);
 }

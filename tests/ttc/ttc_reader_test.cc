@@ -162,13 +162,8 @@ TEST(TtcReader, ReadsAnyVersionAndEveryFace) {
 TEST(TtcReader, ReadsARepeatedDirectoryOnceAndHoldsFacesToTheBudget) {
   // Three faces name the directory at 24: one 8-byte table, 36 bytes as a font of its own.
   std::vector<uint8_t> directory;
-  put_u32(directory, 0x00010000);
-  put_u16(directory, 1);
-  put_bytes(directory, std::vector<uint8_t>(6, 0));
-  put_tag(directory, "glyf");
-  put_u32(directory, 0);
-  put_u32(directory, 52);
-  put_u32(directory, 8);
+  put_offset_table(directory, 1);
+  put_record(directory, "glyf", 52, 8);
   put_bytes(directory, {1, 2, 3, 4, 5, 6, 7, 8});
   const std::vector<uint8_t> repeated = faces_at({24, 24, 24}, directory);
   // Faces 4 bytes apart in a run of zeros: each a distinct, empty, 12-byte directory. With
