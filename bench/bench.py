@@ -349,7 +349,7 @@ def report(workloads, runs, pack_problems):
 def parse_args():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(SOURCE_ROOT, "build"),
-                        help="build folder holding tools/ and fixer/ (default: build)")
+                        help="build folder holding programs/ (default: build)")
     parser.add_argument("--runs", type=int, default=7, help="timed runs of each command (>= 5)")
     parser.add_argument("--only", nargs="*", help="workloads whose name holds one of these words")
     parser.add_argument("--no-baselines", action="store_true",
@@ -363,9 +363,9 @@ def parse_args():
 
 def find_tools(build):
     build = os.path.abspath(build)  # the programs run in folders of their own
-    tools = {"facesplit": os.path.join(build, "tools", "facesplit"),
-             "facepack": os.path.join(build, "tools", "facepack"),
-             "facemend": os.path.join(build, "fixer", "facemend"),
+    tools = {"facesplit": os.path.join(build, "programs", "facesplit"),
+             "facepack": os.path.join(build, "programs", "facepack"),
+             "facemend": os.path.join(build, "programs", "facemend"),
              "fonttools_job": os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                            "fonttools_job.py")}
     for name, path in tools.items():

@@ -112,8 +112,8 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     args = parser.parse_args()
     build = os.path.abspath(args.build)  # the programs run in a folder of their own
-    programs = {"facesplit": os.path.join(build, "tools", "facesplit"),
-                "facepack": os.path.join(build, "tools", "facepack")}
+    programs = {"facesplit": os.path.join(build, "programs", "facesplit"),
+                "facepack": os.path.join(build, "programs", "facepack")}
     for path in programs.values():
         if not os.access(path, os.X_OK):
             sys.exit(f"{path} not found: build first (cmake --workflow --preset default)")

@@ -7,7 +7,7 @@
 #include "fixer/name_repair.h"
 #include "fixer/name_table.h"
 #include "fixer/name_text.h"
-#include "fontio/byte_reader.h"
+#include "sfnt/byte_reader.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "fontio/input_file.h"
-#include "fontio/sfnt_directory.h"
+#include "sfnt/sfnt_directory.h"
+#include "sys/input_file.h"
 #include "ttc/ttc_reader.h"
 
 namespace {

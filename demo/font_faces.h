@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fontio/byte_fields.h"
+#include "sfnt/byte_fields.h"
 
 struct face_table {
   sfnt_tag tag{};

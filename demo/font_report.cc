@@ -8,7 +8,7 @@
 
 #include "demo/face_facts.h"
 #include "demo/font_faces.h"
-#include "fontio/sfnt_directory.h"
+#include "sfnt/sfnt_directory.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "fontio/byte_fields.h"
+#include "sfnt/byte_fields.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "fixer/cmap_table.h"
-#include "fontio/sfnt_face.h"
+#include "sfnt/sfnt_face.h"
 
 // Cuts each Macintosh Roman format 6 subtable of exactly 256 entries to 127 entries (only
 // the count changes), with one message per cut.

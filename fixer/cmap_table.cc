@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <map>
 
-#include "fontio/byte_fields.h"
-#include "fontio/byte_reader.h"
+#include "sfnt/byte_fields.h"
+#include "sfnt/byte_reader.h"
 
 namespace {
 

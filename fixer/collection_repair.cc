@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "fixer/face_file.h"
-#include "fontio/scratch_file.h"
+#include "sys/scratch_file.h"
 #include "ttc/ttc_reader.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "fixer/face_repair.h"
-#include "fontio/input_file.h"
-#include "fontio/table_bytes.h"
+#include "sfnt/table_bytes.h"
+#include "sys/input_file.h"
 #include "ttc/ttc_model.h"
 
 // The repaired collection, or the status the run must end with.

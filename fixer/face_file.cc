@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "fontio/byte_reader.h"
-#include "fontio/input_file.h"
-#include "fontio/output_file.h"
+#include "sfnt/byte_reader.h"
+#include "sys/input_file.h"
+#include "sys/output_file.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "fontio/input_file.h"
-#include "fontio/sfnt_face.h"
+#include "sfnt/sfnt_face.h"
+#include "sys/input_file.h"
 
 // facemend's input, open: a collection, read in place, or a single font whose offset table
 // and directory have been checked, so that a large file that is not a font costs no more
@@ -41,5 +41,5 @@ enum class sfnt_write_status {
 };
 
 // Writes the face, whose tables are held in memory, as a single-face file to `path`,
-// atomically (see fontio/output_file.h).
+// atomically (see sys/output_file.h).
 sfnt_write_status write_sfnt_face(const std::string& path, const sfnt_face_info& face);

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "fontio/sfnt_face.h"
+#include "sfnt/sfnt_face.h"
 
 // The tables the passes may change, in the order they run.
 inline constexpr std::array<const char*, 4> kMendedTables = {"cmap", "name", "post", "head"};

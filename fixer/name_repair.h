@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fixer/name_table.h"
-#include "fontio/sfnt_face.h"
+#include "sfnt/sfnt_face.h"
 
 // The Shift-JIS class (0 to 5) of one byte: 0 never valid, 1 ASCII that cannot be a second
 // byte, 2 ASCII that can, 3 only a second byte, 4 a lead byte, 5 half-width katakana.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "fontio/byte_fields.h"
-#include "fontio/byte_reader.h"
+#include "sfnt/byte_fields.h"
+#include "sfnt/byte_reader.h"
 
 namespace {
 

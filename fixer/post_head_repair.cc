@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "fontio/byte_fields.h"
+#include "sfnt/byte_fields.h"
 
 namespace {
 

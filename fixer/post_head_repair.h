@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "fontio/sfnt_face.h"
+#include "sfnt/sfnt_face.h"
 
 // Clears isFixedPitch (byte 12) of a post table of at least 16 bytes, saying so when it
 // was set.

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "fontio/sfnt_directory.h"
-#include "fontio/sfnt_face.h"
 #include "fuzz/fuzz_support.h"
+#include "sfnt/sfnt_directory.h"
+#include "sfnt/sfnt_face.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"

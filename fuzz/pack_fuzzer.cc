@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "fontio/sfnt_directory.h"
 #include "fuzz/fuzz_support.h"
-#include "tools/join_input.h"
+#include "programs/join_input.h"
+#include "sfnt/sfnt_directory.h"
 #include "ttc/ttc_join.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"

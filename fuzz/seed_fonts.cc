@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "fontio/byte_reader.h"
-#include "fontio/sfnt_directory.h"
+#include "sfnt/byte_reader.h"
+#include "sfnt/sfnt_directory.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "fontio/checksum.h"
+#include "sfnt/checksum.h"
 
 namespace {
 

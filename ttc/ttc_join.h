@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "fontio/sfnt_face.h"
+#include "sfnt/sfnt_face.h"
 #include "ttc/ttc_model.h"
 
 // Appends `faces` in order, giving the pool exactly what ttc_add_face would give adding
-// them one after another. A table of a piece or more (see fontio/table_bytes.h) whose tag
+// them one after another. A table of a piece or more (see sfnt/table_bytes.h) whose tag
 // and length the pool has not seen yet and that other tables of `faces` have is compared
 // with the first of them in one pass; a table
 // with the same bytes shares that first table's entry without being read again, and any

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "fontio/checksum.h"
+#include "sfnt/checksum.h"
 
 namespace {
 

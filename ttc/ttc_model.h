@@ -1,7 +1,7 @@
 // A TrueType Collection in memory: faces that list, in directory order, the tables of one
 // shared pool, and the one way to add a table to the pool, sharing an identical entry. A
 // pool entry's bytes may be its own, a view of a loaded file, or an extent of an open input
-// (see fontio/table_bytes.h): a program that joins or splits large fonts then never holds
+// (see sfnt/table_bytes.h): a program that joins or splits large fonts then never holds
 // their tables in fresh memory.
 #pragma once
 
@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "fontio/sfnt_directory.h"
-#include "fontio/sfnt_face.h"
-#include "fontio/table_bytes.h"
+#include "sfnt/sfnt_directory.h"
+#include "sfnt/sfnt_face.h"
+#include "sfnt/table_bytes.h"
 #include "ttc/content_hash.h"
 
 // The pool and each face's directory hold at most what the 16-bit numTables field of an

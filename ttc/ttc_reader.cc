@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "fontio/byte_reader.h"
-#include "fontio/sfnt_directory.h"
+#include "sfnt/byte_reader.h"
+#include "sfnt/sfnt_directory.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ struct known_face {
 
 // What reading the faces keeps: the first entry of each tag and offset, each face by the
 // offset of its offset table, the bytes the pool's entries hold in all, and the two sums
-// of the budget (fontio/budget.h).
+// of the budget (sfnt/budget.h).
 struct reader_state {
   std::map<std::pair<sfnt_tag, uint32_t>, int32_t> by_offset;
   std::map<uint32_t, known_face> by_directory;

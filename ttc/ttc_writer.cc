@@ -6,10 +6,10 @@
 #include <new>
 #include <vector>
 
-#include "fontio/output_file.h"
-#include "fontio/program_run.h"
-#include "fontio/sfnt_directory.h"
-#include "fontio/sfnt_face.h"
+#include "sfnt/sfnt_directory.h"
+#include "sfnt/sfnt_face.h"
+#include "sys/output_file.h"
+#include "sys/program_run.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "fontio/table_bytes.h"
+#include "sfnt/table_bytes.h"
 #include "ttc/ttc_model.h"
 
 // Writes the TTC file at the stream's position: header, offset array, each face's offset

@@ -4,8 +4,8 @@
 
 #include "fontgen/sample_font.h"
 #include "fontgen/tables.h"
-#include "fontio/byte_fields.h"
 #include "mend_support.h"
+#include "sfnt/byte_fields.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "fontgen/font_builder.h"
 
-#include "fontio/byte_fields.h"
+#include "sfnt/byte_fields.h"
 
 namespace {
 

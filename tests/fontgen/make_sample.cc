@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fontgen/sample_font.h"
-#include "fontio/output_file.h"
+#include "sys/output_file.h"
 
 namespace {
 

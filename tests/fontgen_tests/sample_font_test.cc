@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fontgen/sample_font.h"
-#include "fontio/byte_fields.h"
+#include "sfnt/byte_fields.h"
 #include "support/freetype_face.h"
 
 namespace {

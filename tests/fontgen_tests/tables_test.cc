@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fontgen/tables.h"
-#include "fontio/byte_fields.h"
+#include "sfnt/byte_fields.h"
 
 namespace {
 

@@ -24,24 +24,23 @@ struct page {
 const std::vector<page>& pages() {
   static const std::vector<page> all = {
       {"facemend",
-       {"fontio/input_file.cc", "fontio/output_file.cc", "fontio/program_run.cc",
-        "fontio/scratch_file.cc", "fontio/sfnt_directory.cc", "fontio/table_bytes.cc",
-        "ttc/ttc_reader.cc", "ttc/ttc_writer.cc", "fixer"},
+       {"sys/input_file.cc", "sys/output_file.cc", "sys/program_run.cc", "sys/scratch_file.cc",
+        "sfnt/sfnt_directory.cc", "sfnt/table_bytes.cc", "ttc/ttc_reader.cc", "ttc/ttc_writer.cc",
+        "fixer", "programs/facemend.cc"},
        // Inputs shorter than an offset table are refused before the directory is read.
        {"offset table runs past the end of the file"}},
       {"facepack",
-       {"fontio/input_file.cc", "fontio/output_file.cc", "fontio/program_run.cc",
-        "fontio/sfnt_directory.cc", "fontio/table_bytes.cc", "ttc/ttc_writer.cc",
-        "tools/facepack.cc", "tools/join_input.cc", "tools/command_line.cc", "tools/pack_report.cc",
-        "tools/pool_usage.cc"},
+       {"sys/input_file.cc", "sys/output_file.cc", "sys/program_run.cc", "sfnt/sfnt_directory.cc",
+        "sfnt/table_bytes.cc", "ttc/ttc_writer.cc", "programs/facepack.cc",
+        "programs/join_input.cc", "cli/command_line.cc", "programs/pack_report.cc",
+        "programs/pool_usage.cc"},
        // No option of facepack takes a value.
        {"' needs a value"}},
       {"facesplit",
-       {"fontio/input_file.cc", "fontio/output_file.cc", "fontio/program_run.cc",
-        "fontio/sfnt_directory.cc", "fontio/table_bytes.cc", "ttc/ttc_reader.cc",
-        "ttc/ttc_writer.cc", "tools/facesplit.cc", "tools/command_line.cc",
-        "tools/split_command.cc", "tools/face_list.cc", "tools/face_names.cc",
-        "tools/pool_usage.cc"},
+       {"sys/input_file.cc", "sys/output_file.cc", "sys/program_run.cc", "sfnt/sfnt_directory.cc",
+        "sfnt/table_bytes.cc", "ttc/ttc_reader.cc", "ttc/ttc_writer.cc", "programs/facesplit.cc",
+        "cli/command_line.cc", "programs/split_command.cc", "programs/face_list.cc",
+        "programs/face_names.cc", "programs/pool_usage.cc"},
        // The collection is never loaded whole, and faces are written straight from it; a
        // face file that cannot be created is named in facesplit's own words.
        {": could not be held in memory", ": could not be created"}},
@@ -119,7 +118,7 @@ TEST(ManPages, ListEveryMessageTheirProgramCanPrint) {
     }
   }
   // A source file with messages that no page above accounts for is a gap in the manuals.
-  for (const char* folder : {"fontio", "fixer", "ttc", "tools"}) {
+  for (const char* folder : {"sys", "sfnt", "ttc", "fixer", "cli", "programs"}) {
     for (const fs::path& file : source_files(folder)) {
       if (covered.count(file) != 0) continue;
       EXPECT_TRUE(message_fragments(read_text(file)).empty())

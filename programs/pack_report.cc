@@ -1,0 +1,40 @@
+#include "programs/pack_report.h"
+
+#include <string>
+#include <vector>
+
+#include "programs/pool_usage.h"
+
+namespace {
+
+std::string joined(const std::vector<size_t>& faces) {
+  std::string text;
+  for (const size_t face : faces) text += (text.empty() ? "" : ",") + std::to_string(face);
+  return text;
+}
+
+// 100 * part / whole with one decimal, rounded: "47.4".
+std::string percent(uint64_t part, uint64_t whole) {
+  const uint64_t tenths = whole == 0 ? 0 : (part * 1000 + whole / 2) / whole;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+}  // namespace
+
+void print_pool_report(const ttc_info& info, std::FILE* stream) {
+  const std::vector<std::vector<size_t>> users = faces_using_entries(info);
+  uint64_t stored = 0;
+  for (size_t i = 0; i < info.tables.size(); ++i) {
+    const uint64_t length = table_length(info.tables[i].bytes);
+    stored += length;
+    std::fprintf(stream, "%s %s %s\n", tag_word(info.tables[i].tag).c_str(),
+                 std::to_string(length).c_str(), joined(users[i]).c_str());
+  }
+  uint64_t inputs = 0;
+  for (const std::shared_ptr<const ttc_face>& face : info.faces)
+    for (const int32_t index : face->table_indices)
+      inputs += table_length(info.tables[static_cast<size_t>(index)].bytes);
+  std::fprintf(stream, "inputs %s bytes, stored %s bytes, saved %s%%\n",
+               std::to_string(inputs).c_str(), std::to_string(stored).c_str(),
+               percent(inputs - stored, inputs).c_str());
+}

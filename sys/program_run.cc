@@ -1,0 +1,49 @@
+#include "sys/program_run.h"
+
+#include <malloc.h>
+
+#include <climits>
+#include <cstdio>
+#include <new>
+
+namespace {
+
+// The C library hands freed memory at the top of its heap back to the system, and maps
+// each block above a size that grows as blocks are freed afresh; the programs free and
+// take again buffers of a table's size for every table and face. Each page taken afresh
+// costs a fault, and in a virtual machine a fault costs more than copying the page, so
+// freed memory is kept for reuse instead. Blocks of a megabyte or more (whole files, large
+// tables) are still mapped on their own, where they can have huge pages (see
+// byte_buffer.h), and given back when freed.
+void keep_freed_memory() {
+  constexpr int kMappedFrom = 1 << 20;
+  ::mallopt(M_MMAP_THRESHOLD, kMappedFrom);
+  ::mallopt(M_TRIM_THRESHOLD, INT_MAX);
+}
+
+}  // namespace
+
+void report_memory_failure() {
+  std::fputs("Memory allocation failed.\n", stderr);
+}
+
+int finish_stdout(int status) {
+  const bool flushed = std::fflush(stdout) == 0;
+  if (flushed && std::ferror(stdout) == 0) return status;
+  if (flushed)  // a write that failed earlier left its mark on the stream, not its reason
+    std::fputs("stdout: write error\n", stderr);
+  else
+    std::perror("stdout");
+  return status != 0 ? status : 2;
+}
+
+int run_program(int (*body)(int, char**), int argc, char** argv) {
+  keep_freed_memory();
+  int status = 1;
+  try {
+    status = body(argc, argv);
+  } catch (const std::bad_alloc&) {
+    report_memory_failure();
+  }
+  return finish_stdout(status);
+}

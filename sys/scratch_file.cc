@@ -1,0 +1,44 @@
+#include "sys/scratch_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+std::string folder_of(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<input_file> open_scratch_file(const std::string& beside) {
+#ifdef O_TMPFILE
+  const int fd = ::open(folder_of(beside).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return std::nullopt;
+  input_file scratch;
+  scratch.name = "a temporary file beside " + beside;
+  scratch.fd = fd;
+  return scratch;
+#else
+  (void)beside;
+  return std::nullopt;
+#endif
+}
+
+std::optional<file_extent> set_aside(input_file& scratch, std::span<const uint8_t> bytes) {
+  const file_extent extent{&scratch, scratch.size, bytes.size()};
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = ::pwrite(scratch.fd, bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(scratch.size + done));
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return std::nullopt;
+    done += static_cast<size_t>(wrote);
+  }
+  scratch.size += bytes.size();
+  return extent;
+}

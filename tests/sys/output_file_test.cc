@@ -1,0 +1,290 @@
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+
+#include "support/run_tool.h"
+#include "sys/output_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct temp_choice {
+  const char* name;
+  temp_kind kind;
+};
+
+// Every rule holds for the unnamed new file and for the named one of systems without.
+constexpr temp_choice kTempKinds[] = {{"unnamed", temp_kind::unnamed_first},
+                                      {"named", temp_kind::named}};
+
+const std::vector<uint8_t> kOld = {1, 2, 3};
+const std::vector<uint8_t> kNew = {9, 8, 7, 6};
+
+// Writes kNew to `path` and commits it.
+bool write_new(const std::string& path, temp_kind kind) {
+  std::optional<output_file> out = open_output_with(path, kind);
+  return out && write_output_bytes(out->stream, kNew) && commit_output(*out) == output_error::none;
+}
+
+struct stat stat_of(const fs::path& path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+// Runs `work` in a child process as `uid` (with that number as its only group too, for a
+// user other than root) and says whether it succeeded.
+bool run_as(uid_t uid, const std::function<bool()>& work) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    bool ok = true;
+    if (uid != 0)
+      ok = ::setgroups(0, nullptr) == 0 && ::setgid(uid) == 0 && ::setuid(uid) == 0 &&
+           ::prctl(PR_SET_DUMPABLE, 1) == 0;  // keeps /proc/self/fd its own, as for any user
+    ::_exit(ok && work() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class OutputFile : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = make_temp_dir(); }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+TEST_F(OutputFile, GetsItsModeOnlyWhenComplete) {
+  struct mode_case {
+    const char* name;
+    int old_mode;  // -1: no file yet
+    mode_t umask;
+    mode_t expected;
+  };
+  const mode_case cases[] = {{"replaced file's mode", 0640, 022, 0640},
+                             {"replaced file's mode, not the umask", 0604, 077, 0604},
+                             {"new file, umask 022", -1, 022, 0644},
+                             {"new file, umask 027", -1, 027, 0640}};
+  for (const mode_case& c : cases) {
+    for (const temp_choice& t : kTempKinds) {
+      SCOPED_TRACE(std::string(c.name) + ", " + t.name);
+      fs::remove(path("out"));
+      if (c.old_mode >= 0) {
+        write_bytes(path("out"), kOld);
+        ASSERT_EQ(::chmod(path("out").c_str(), static_cast<mode_t>(c.old_mode)), 0);
+      }
+      const mode_t old_mask = ::umask(c.umask);
+      std::optional<output_file> out = open_output_with(path("out"), t.kind);
+      ::umask(old_mask);
+      ASSERT_TRUE(out.has_value());
+      ASSERT_TRUE(write_output_bytes(out->stream, kNew));
+      struct stat unfinished {};
+      ASSERT_EQ(::fstat(out->temp.fd, &unfinished), 0);
+      EXPECT_EQ(unfinished.st_mode & 07777, 0600u);
+      EXPECT_EQ(fs::exists(path("out")), c.old_mode >= 0);
+      if (c.old_mode >= 0) {
+        EXPECT_EQ(read_bytes(path("out")), kOld);
+      }
+      EXPECT_EQ(commit_output(*out), output_error::none);
+      EXPECT_EQ(read_bytes(path("out")), kNew);
+      EXPECT_EQ(stat_of(path("out")).st_mode & 07777, c.expected);
+      EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
+    }
+  }
+}
+
+TEST_F(OutputFile, KeepsOwnerAndGroupWhereAllowedAndSpecialBitsOnlyWithThem) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to own files for other users";
+  constexpr uid_t kNobody = 65534;
+  struct owner_case {
+    const char* name;
+    uid_t old_owner;  // also the old group
+    uid_t writer;
+    uid_t expected_owner;  // also the expected group
+    mode_t expected_mode;
+  };
+  const owner_case cases[] = {
+      {"root replaces another user's file", kNobody, 0, kNobody, 06755},
+      {"a user replaces root's file", 0, kNobody, kNobody, 0755},
+  };
+  ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+  for (const owner_case& c : cases) {
+    for (const temp_choice& t : kTempKinds) {
+      SCOPED_TRACE(std::string(c.name) + ", " + t.name);
+      write_bytes(path("out"), kOld);
+      ASSERT_EQ(::chown(path("out").c_str(), c.old_owner, c.old_owner), 0);
+      ASSERT_EQ(::chmod(path("out").c_str(), 06755), 0);
+      EXPECT_TRUE(run_as(c.writer, [&] { return write_new(path("out"), t.kind); }));
+      const struct stat st = stat_of(path("out"));
+      EXPECT_EQ(st.st_uid, c.expected_owner);
+      EXPECT_EQ(st.st_gid, c.expected_owner);
+      EXPECT_EQ(st.st_mode & 07777, c.expected_mode);
+      EXPECT_EQ(read_bytes(path("out")), kNew);
+      EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
+    }
+  }
+}
+
+TEST_F(OutputFile, SpecialFileIsWrittenInPlace) {
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe(pipe_fds), 0);
+  struct special_case {
+    const char* name;
+    std::string path;
+    bool needs_root;
+  };
+  const special_case cases[] = {
+      {"pipe behind a link in /proc", "/proc/self/fd/" + std::to_string(pipe_fds[1]), false},
+      {"device", path("null"), true},
+  };
+  for (const special_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.needs_root && ::geteuid() != 0) continue;
+    if (c.needs_root) {
+      ASSERT_EQ(::mknod(c.path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    }
+    const struct stat before = stat_of(c.path);
+    std::optional<output_file> out = open_output(c.path);
+    ASSERT_TRUE(out.has_value());
+    ASSERT_TRUE(write_output_bytes(out->stream, kNew));
+    EXPECT_EQ(commit_output(*out), output_error::none);
+    const struct stat after = stat_of(c.path);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+  }
+  std::vector<uint8_t> piped(kNew.size());
+  EXPECT_EQ(::read(pipe_fds[0], piped.data(), piped.size()), static_cast<ssize_t>(kNew.size()));
+  EXPECT_EQ(piped, kNew);
+  ::close(pipe_fds[0]);
+  ::close(pipe_fds[1]);
+}
+
+TEST_F(OutputFile, SymbolicLinkStaysALinkAndItsFileIsReplaced) {
+  struct link_case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> links;  // name, target ('@' = folder)
+    std::string file;                                        // where the bytes end up
+    bool file_exists;
+  };
+  const link_case cases[] = {
+      {"link beside its file", {{"out", "real"}}, "real", true},
+      {"link into another folder", {{"out", "sub/real"}}, "sub/real", true},
+      {"absolute link", {{"out", "@/sub/real"}}, "sub/real", true},
+      {"link to a link", {{"out", "hop"}, {"hop", "sub/real"}}, "sub/real", true},
+      {"dangling link", {{"out", "sub/new"}}, "sub/new", false},
+  };
+  for (const link_case& c : cases) {
+    for (const temp_choice& t : kTempKinds) {
+      SCOPED_TRACE(std::string(c.name) + ", " + t.name);
+      fs::remove_all(dir_);
+      fs::create_directories(dir_ / "sub");
+      if (c.file_exists) write_bytes(dir_ / c.file, kOld);
+      std::vector<std::string> names = {"sub"};
+      for (const auto& [name, target] : c.links) {
+        const std::string stored =
+            target.starts_with('@') ? dir_.string() + target.substr(1) : target;
+        fs::create_symlink(stored, dir_ / name);
+        names.push_back(name);
+      }
+      if (!c.file.starts_with("sub/")) names.push_back(c.file);
+      ASSERT_TRUE(write_new(path("out"), t.kind));
+      EXPECT_EQ(read_bytes(dir_ / c.file), kNew);
+      for (const auto& [name, target] : c.links) EXPECT_TRUE(fs::is_symlink(dir_ / name)) << name;
+      std::sort(names.begin(), names.end());
+      EXPECT_EQ(list_dir(dir_), names);
+      if (c.file.starts_with("sub/")) {
+        EXPECT_EQ(list_dir(dir_ / "sub"), (std::vector<std::string>{c.file.substr(4)}));
+      }
+    }
+  }
+}
+
+TEST_F(OutputFile, DiscardLeavesTheFolderAsItWas) {
+  for (const bool had_file : {true, false}) {
+    for (const temp_choice& t : kTempKinds) {
+      SCOPED_TRACE(std::string(had_file ? "old file, " : "no file, ") + t.name);
+      fs::remove(path("out"));
+      if (had_file) write_bytes(path("out"), kOld);
+      std::optional<output_file> out = open_output_with(path("out"), t.kind);
+      ASSERT_TRUE(out.has_value());
+      write_output_bytes(out->stream, kNew);
+      discard_output(*out);
+      EXPECT_EQ(list_dir(dir_),
+                had_file ? std::vector<std::string>{"out"} : std::vector<std::string>{});
+      if (had_file) {
+        EXPECT_EQ(read_bytes(path("out")), kOld);
+      }
+    }
+  }
+}
+
+TEST_F(OutputFile, NamesOfAnyLengthCanBeWritten) {
+  const std::string name(250, 'n');
+  for (const temp_choice& t : kTempKinds) {
+    SCOPED_TRACE(t.name);
+    fs::remove(path(name));
+    ASSERT_TRUE(write_new(path(name), t.kind));  // created
+    write_bytes(path(name), kOld);
+    ASSERT_TRUE(write_new(path(name), t.kind));  // replaced
+    EXPECT_EQ(read_bytes(path(name)), kNew);
+    EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{name}));
+  }
+}
+
+TEST_F(OutputFile, InterruptingSignalsRemoveTheNamedFileAndEndTheProcess) {
+  write_bytes(path("out"), kOld);
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal_number);
+    EXPECT_EXIT(
+        {
+          std::optional<output_file> out = open_output_with(path("out"), temp_kind::named);
+          if (out && write_output_bytes(out->stream, kNew)) ::raise(signal_number);
+          ::_exit(0);
+        },
+        testing::KilledBySignal(signal_number), "");
+    EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
+    EXPECT_EQ(read_bytes(path("out")), kOld);
+  }
+}
+
+TEST_F(OutputFile, FlushedDescriptorTakesBytesBetweenWrites) {
+  write_bytes(path("source"), {4, 5, 6});
+  std::optional<output_file> out = open_output(path("out"));
+  ASSERT_TRUE(out.has_value());
+  ASSERT_TRUE(write_output_bytes(out->stream, std::vector<uint8_t>{1, 2, 3}));
+  const int fd = flush_output(out->stream);
+  ASSERT_GE(fd, 0);
+  const int source = ::open(path("source").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(source, 0);
+  EXPECT_EQ(::copy_file_range(source, nullptr, fd, nullptr, 3, 0), 3);
+  ::close(source);
+  ASSERT_TRUE(write_output_bytes(out->stream, std::vector<uint8_t>{7}));
+  EXPECT_EQ(commit_output(*out), output_error::none);
+  EXPECT_EQ(read_bytes(path("out")), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST_F(OutputFile, FolderOrMissingFolderCannotBeCreated) {
+  fs::create_directory(dir_ / "sub");
+  errno = 0;
+  EXPECT_FALSE(open_output(path("sub")).has_value());
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_FALSE(open_output(path("nowhere/out")).has_value());
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"sub"}));
+}
+
+}  // namespace
