@@ -1,7 +1,8 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "cli/messages.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ std::string version_line(std::string_view program) {
 }
 
 void print_version(std::string_view program) {
-  std::printf("%s\n", version_line(program).c_str());
+  say(report_to::standard_output, version_line(program) + "\n");
 }
 
 void print_help(std::string_view program, std::string_view usage,
@@ -119,24 +120,24 @@ void print_help(std::string_view program, std::string_view usage,
   all.push_back({0, "version", "", "Show the version and exit."});
   size_t width = 0;
   for (const cli_option& option : all) width = std::max(width, option_label(option).size());
-  std::printf("%s\n\n", std::string(usage).c_str());
+  std::string help = std::string(usage) + "\n\n";
   for (const cli_option& option : all) {
     std::string label = option_label(option);
     label.resize(width, ' ');
-    std::printf("  %s  %s\n", label.c_str(), std::string(option.help).c_str());
+    help += "  " + label + "  " + std::string(option.help) + "\n";
   }
-  std::printf("\nRead more: man %s\n", std::string(program).c_str());
+  say(report_to::standard_output, help + "\nRead more: man " + std::string(program) + "\n");
 }
 
 void print_usage_error(std::string_view program, const cli_problem& problem,
                        std::string_view usage) {
   const std::string name(program);
-  const char* option = problem.option.c_str();
+  const std::string& option = problem.option;
   if (problem.fault == cli_fault::unknown_option)
-    std::fprintf(stderr, "%s: unknown option '%s'\n", name.c_str(), option);
+    say_problem(name + ": unknown option '" + option + "'\n");
   if (problem.fault == cli_fault::missing_value)
-    std::fprintf(stderr, "%s: option '%s' needs a value\n", name.c_str(), option);
+    say_problem(name + ": option '" + option + "' needs a value\n");
   if (problem.fault == cli_fault::unexpected_value)
-    std::fprintf(stderr, "%s: option '%s' takes no value\n", name.c_str(), option);
-  std::fprintf(stderr, "%s\n", std::string(usage).c_str());
+    say_problem(name + ": option '" + option + "' takes no value\n");
+  say_problem(std::string(usage) + "\n");
 }

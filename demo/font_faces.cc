@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/messages.h"
 #include "sfnt/sfnt_directory.h"
 #include "sys/input_file.h"
 #include "ttc/ttc_reader.h"
@@ -42,7 +43,7 @@ std::optional<font_file> read_single(const std::string& path, std::span<const ui
 }  // namespace
 
 std::optional<font_file> read_font_file(const std::string& path) {
-  const loaded_file loaded = load_file(path);
+  const loaded_file loaded = load_file(path, print_io_problem);
   if (loaded.status != load_status::loaded) return std::nullopt;
   if (is_collection_file(loaded.data)) return read_collection(loaded.data);
   return read_single(path, loaded.data);

@@ -1,5 +1,5 @@
-// facemend's input face and its output file: the single-face font read from a loaded file,
-// refused in facemend's words, and the repaired face written to its file.
+// facemend's input face: the single-face font read from a loaded file, refused in
+// facemend's words.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +19,9 @@ struct mend_input {
   bool collection = false;
 };
 
-// Opens `path` and checks its first bytes; nothing after the reason has been printed (the
-// run ends with status 1).
-std::optional<mend_input> open_mend_input(const std::string& path);
+// Opens `path`, its problems going to `sink`, and checks its first bytes; nothing after the
+// reason has been printed (the run ends with status 1).
+std::optional<mend_input> open_mend_input(const std::string& path, io_sink sink);
 
 // The whole of a checked single font; nothing after the reason has been printed (status 1).
 std::optional<std::vector<uint8_t>> load_single_font(const input_file& file);
@@ -34,12 +34,3 @@ std::optional<sfnt_face_info> parse_sfnt_face_info(std::span<const uint8_t> file
 
 // 0 when `version` is a font's sfnt version, else 1 after saying that `name` is not a font.
 int refuse_unknown_version(const std::string& name, uint32_t version);
-
-enum class sfnt_write_status {
-  written,
-  failed,  // reported on standard error; whatever file had the name keeps its bytes
-};
-
-// Writes the face, whose tables are held in memory, as a single-face file to `path`,
-// atomically (see sys/output_file.h).
-sfnt_write_status write_sfnt_face(const std::string& path, const sfnt_face_info& face);

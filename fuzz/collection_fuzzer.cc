@@ -67,7 +67,8 @@ void write_face(const ttc_info& info, size_t face) {
   capture sink{kCaptureCap, {}, 0};
   std::FILE* stream = open_capture(sink);
   fuzz_require(stream != nullptr, "a capture stream opens");
-  const int64_t written = ttc_write_face_to_file(info, face, stream, extent_copy::kernel);
+  output_stream out{stream, std::nullopt};
+  const int64_t written = ttc_write_face_to_file(info, face, out, extent_copy::kernel);
   const bool complete = close_capture(stream, sink);
   if (written < 0) return;
   fuzz_require(static_cast<uint64_t>(written) == sink.written, "a face write reports its size");

@@ -73,8 +73,9 @@ void write_and_read_back(const sfnt_face_info& face) {
   capture sink{kCaptureCap, {}, 0};
   std::FILE* stream = open_capture(sink);
   fuzz_require(stream != nullptr, "a capture stream opens");
+  output_stream out{stream, std::nullopt};
   const std::vector<sfnt_record> records = sfnt_face_layout(face);
-  fuzz_require(write_sfnt_face_to_stream(stream, face, records, extent_copy::checked),
+  fuzz_require(write_sfnt_face_to_stream(out, face, records, extent_copy::checked),
                "a face writes to memory");
   if (close_capture(stream, sink)) expect_reads_back(face, sink.bytes);
 }
@@ -95,7 +96,8 @@ void mend_collection(std::span<const uint8_t> file) {
   capture sink{kCaptureCap, {}, 0};
   std::FILE* stream = open_capture(sink);
   fuzz_require(stream != nullptr, "a capture stream opens");
-  const int64_t written = ttc_write_to_file(result.repaired, stream, extent_copy::checked);
+  output_stream out{stream, std::nullopt};
+  const int64_t written = ttc_write_to_file(result.repaired, out, extent_copy::checked);
   const bool complete = close_capture(stream, sink);
   if (written < 0 || !complete) return;
   const std::optional<ttc_info> back = ttc_parse_binary(std::span<const uint8_t>(sink.bytes));

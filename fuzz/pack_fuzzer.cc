@@ -56,7 +56,8 @@ void write_and_read_back(const ttc_info& info, const sfnt_directory& input,
   capture sink{kCaptureCap, {}, 0};
   std::FILE* stream = open_capture(sink);
   fuzz_require(stream != nullptr, "a capture stream opens");
-  const int64_t written = ttc_write_to_file(info, stream, extent_copy::checked);
+  output_stream out{stream, std::nullopt};
+  const int64_t written = ttc_write_to_file(info, out, extent_copy::checked);
   const bool complete = close_capture(stream, sink);
   if (written < 0) return;
   fuzz_require(static_cast<uint64_t>(written) == sink.written,

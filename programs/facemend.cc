@@ -1,17 +1,20 @@
 // facemend: repairs old Japanese TrueType fonts (cmap, name, post and head passes): one
 // single-face font, written to a second file that may be the input itself, or every face
 // of a collection, written as a collection. With --check it only reports.
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/exit_status.h"
+#include "cli/messages.h"
+#include "cli/program_output.h"
+#include "cli/program_run.h"
 #include "fixer/collection_repair.h"
 #include "fixer/face_file.h"
 #include "fixer/face_repair.h"
-#include "sys/output_file.h"
-#include "sys/program_run.h"
 #include "sys/scratch_file.h"
 #include "ttc/ttc_writer.h"
 
@@ -64,79 +67,94 @@ const char kHelp[] =
     "\n"
     "See man facemend for the messages and exit statuses.\n";
 
-// The last line of a check: which tables a repair would change. 3 when any, else 0.
-int report_check(const mended_tables& changed) {
+// The report goes to standard output.
+constexpr report_to kReport = report_to::standard_output;
+
+// The last line of a check: which tables a repair would change.
+exit_status report_check(const mended_tables& changed) {
   std::string line;
   for (size_t t = 0; t < kMendedTables.size(); ++t)
     if (changed[t]) line += std::string(" ") + kMendedTables[t];
   if (line.empty()) {
-    std::fputs("Nothing to change.\n", stdout);
-    return 0;
+    say(kReport, "Nothing to change.\n");
+    return exit_status::success;
   }
-  std::printf("Would change:%s\n", line.c_str());
-  return 3;
+  say(kReport, "Would change:" + line + "\n");
+  return exit_status::would_change;
 }
 
-// Writes the repaired collection, copying its unchanged tables from `from`; a collection
-// that changed meanwhile fails the write (status 2).
-int write_collection(const std::string& path, const ttc_info& info, const input_file& from) {
-  std::optional<output_file> out = open_output(path);
-  if (!out) {
-    report_create_failure(path);
-    return 2;
-  }
-  bool written = ttc_write_to_file(info, out->stream, extent_copy::kernel) >= 0;
-  if (written && !input_unchanged(from)) {
-    std::fprintf(stderr, "%s: changed since it was read\n", from.name.c_str());
-    written = false;
-  }
-  const output_error error = finish_output(*out, written);
-  if (error == output_error::create) report_create_failure(path);
-  return error == output_error::none ? 0 : 2;
+// A repair's own status: 0, or the status of a font it could not repair.
+exit_status repair_status(int status) {
+  return static_cast<exit_status>(status);
 }
 
-// Repairs every face of a collection; writes the repaired collection unless checking.
-int mend_collection(const facemend_args& args, const input_file& file) {
+// Writes the output with `write`, after the report so far has reached its reader.
+exit_status write_output(const std::string& path, const input_file* input,
+                         const output_writer& write) {
+  std::fflush(report_stream(kReport));
+  const input_file* inputs[] = {input};
+  const size_t checked = input != nullptr ? 1 : 0;
+  return write_program_output(path, std::span(inputs, checked), write, {}) ? exit_status::failed
+                                                                           : exit_status::success;
+}
+
+// Repairs every face of a collection; writes the repaired collection, copying its
+// unchanged tables from `file`, unless checking.
+exit_status mend_collection(const facemend_args& args, const input_file& file) {
   mended_tables changed{};
   std::optional<input_file> scratch;
-  if (!args.check) scratch = open_scratch_file(args.files[1]);
+  if (!args.check) scratch = open_scratch_file(args.files[1], print_io_problem);
   const collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size},
                                                      changed, scratch ? &*scratch : nullptr);
-  int status = result.status;
-  if (status == 0 && args.check) status = report_check(changed);
-  if (status == 0 && !args.check) {
-    std::fflush(stdout);
-    status = write_collection(args.files[1], result.repaired, file);
+  exit_status status = repair_status(result.status);
+  if (status == exit_status::success && args.check) status = report_check(changed);
+  if (status == exit_status::success && !args.check) {
+    status = write_output(args.files[1], &file, [&](output_stream& stream) {
+      return ttc_write_to_file(result.repaired, stream, extent_copy::kernel) >= 0;
+    });
   }
   if (scratch) close_input(*scratch);
   return status;
 }
 
+// Writes the repaired face, whose tables are all held in memory: the input is not read again.
+exit_status write_single(const std::string& path, const sfnt_face_info& face) {
+  if (sfnt_face_size(face) > UINT32_MAX) {
+    say_problem("Couldn't write the font: it would be 4 GiB or larger.\n");
+    return exit_status::failed;
+  }
+  // Laid out before the output is opened: nothing is allocated outside the writer, which
+  // turns a lack of memory into a failed write, while a new file exists.
+  const std::vector<sfnt_record> records = sfnt_face_layout(face);
+  return write_output(path, nullptr, [&](output_stream& stream) {
+    return write_sfnt_face_to_stream(stream, face, records, extent_copy::checked);
+  });
+}
+
 // Repairs a single font; writes it unless checking.
-int mend_single(const facemend_args& args, const input_file& file) {
+exit_status mend_single(const facemend_args& args, const input_file& file) {
   const std::optional<std::vector<uint8_t>> bytes = load_single_font(file);
-  if (!bytes) return 1;
+  if (!bytes) return exit_status::refused;
   std::string error;
   std::optional<sfnt_face_info> face = parse_sfnt_face_info(*bytes, error);
   if (!face) {
-    std::fputs(error.c_str(), stderr);
-    return 1;
+    say_problem(error);
+    return exit_status::refused;
   }
   const sfnt_face_info before = *face;
-  if (const int status = repair_face(*face); status != 0) return status;
+  if (const int status = repair_face(*face); status != 0) return repair_status(status);
   if (args.check) {
     mended_tables changed{};
     note_changes(before, *face, changed);
     return report_check(changed);
   }
-  std::fflush(stdout);
-  return write_sfnt_face(args.files[1], *face) == sfnt_write_status::written ? 0 : 2;
+  return write_single(args.files[1], *face);
 }
 
-int run(const facemend_args& args) {
-  std::optional<mend_input> input = open_mend_input(args.files[0]);
-  if (!input) return 1;
-  const int status =
+exit_status run(const facemend_args& args) {
+  std::optional<mend_input> input = open_mend_input(args.files[0], print_io_problem);
+  if (!input) return exit_status::refused;
+  const exit_status status =
       input->collection ? mend_collection(args, input->file) : mend_single(args, input->file);
   close_input(input->file);
   return status;
@@ -144,20 +162,20 @@ int run(const facemend_args& args) {
 
 }  // namespace
 
-static int facemend_main(int argc, char** argv) {
+static exit_status facemend_main(int argc, char** argv) {
   const facemend_args args = parse_args(argc, argv);
   if (args.help) {
-    std::fputs(kHelp, stdout);
-    return 0;
+    say(kReport, kHelp);
+    return exit_status::success;
   }
   if (args.version) {
     print_version("facemend");
-    return 0;
+    return exit_status::success;
   }
   if (args.files.size() != (args.check ? 1u : 2u)) {
-    const char* program = argc > 0 ? argv[0] : "facemend";
-    std::printf(args.check ? "usage: %s --check from\n" : "usage: %s from to\n", program);
-    return 1;
+    const std::string program = argc > 0 ? argv[0] : "facemend";
+    say(kReport, "usage: " + program + (args.check ? " --check from\n" : " from to\n"));
+    return exit_status::refused;
   }
   return run(args);
 }

@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/exit_status.h"
+#include "cli/messages.h"
+#include "cli/program_output.h"
+#include "cli/program_run.h"
 #include "programs/join_input.h"
 #include "programs/pack_report.h"
 #include "sys/input_file.h"
-#include "sys/output_file.h"
-#include "sys/program_run.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_writer.h"
 
@@ -51,7 +53,7 @@ size_t inputs_kept_open() {
 // problem has been reported.
 int load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
              std::deque<input_file>& inputs, std::vector<uint8_t>& room) {
-  std::optional<input_file> opened = open_input(path);
+  std::optional<input_file> opened = open_input(path, print_io_problem);
   if (!opened) return -1;
   const bool hold = inputs.size() >= keep_open;
   input_file& file = inputs.emplace_back(std::move(*opened));
@@ -75,7 +77,7 @@ std::optional<int> join_at_once(ttc_info& info, const std::vector<std::string>& 
   std::vector<sfnt_face_info> faces;
   size_t tables = 0;
   for (size_t i = 1; i < paths.size(); ++i) {
-    std::optional<input_file> opened = open_input(paths[i]);
+    std::optional<input_file> opened = open_input(paths[i], print_io_problem);
     if (!opened) return 1;
     const input_file& file = inputs.emplace_back(std::move(*opened));
     std::optional<sfnt_face_info> face =
@@ -108,22 +110,24 @@ bool may_replace(const std::string& path) {
   return collection;
 }
 
-// Writes the collection to `path`, replacing it only when every write succeeded.
-int write_collection(const ttc_info& info, const std::string& path) {
-  std::optional<output_file> out = open_output(path);
-  if (!out) {
-    report_create_failure(path);
-    return 2;
-  }
-  const output_error error =
-      finish_output(*out, ttc_write_to_file(info, out->stream, extent_copy::checked) >= 0);
-  if (error == output_error::create) report_create_failure(path);
-  if (error == output_error::write) std::fputs("write failed.\n", stderr);
-  return error == output_error::none ? 0 : 2;
+// Writes the collection to `path`, replacing it only when every write succeeded and no
+// input that its tables are copied from changed meanwhile.
+exit_status write_collection(const ttc_info& info, const std::string& path,
+                             const std::deque<input_file>& inputs) {
+  std::vector<const input_file*> open_inputs;
+  for (const input_file& input : inputs) open_inputs.push_back(&input);
+  const output_words words{create_words::fopen, "write failed."};
+  const std::optional<io_problem> failure = write_program_output(
+      path, open_inputs,
+      [&](output_stream& stream) {
+        return ttc_write_to_file(info, stream, extent_copy::checked) >= 0;
+      },
+      words);
+  return failure ? exit_status::failed : exit_status::success;
 }
 
 // Reads every input, then writes the collection to `paths[0]`.
-int pack(const std::vector<std::string>& paths, bool verbose) {
+exit_status pack(const std::vector<std::string>& paths, bool verbose) {
   ttc_info info;
   // Every input is read and checked before the output is opened, so a bad input leaves
   // any existing file of the output's name untouched. The inputs are never held whole: a
@@ -133,42 +137,41 @@ int pack(const std::vector<std::string>& paths, bool verbose) {
   std::deque<input_file> inputs;
   std::vector<uint8_t> room;
   std::optional<int> joined = join_at_once(info, paths, keep_open, inputs, room);
-  int status = joined.value_or(0);
-  for (size_t i = 1; !joined && i < paths.size() && status == 0; ++i) {
-    if (load_ttf(info, paths[i], keep_open, inputs, room) != 0) status = 1;
+  exit_status status = joined.value_or(0) == 0 ? exit_status::success : exit_status::refused;
+  for (size_t i = 1; !joined && i < paths.size() && status == exit_status::success; ++i) {
+    if (load_ttf(info, paths[i], keep_open, inputs, room) != 0) status = exit_status::refused;
   }
-  if (status == 0) status = write_collection(info, paths[0]);
-  if (status == 0 && verbose) print_pool_report(info, stdout);
+  if (status == exit_status::success) status = write_collection(info, paths[0], inputs);
+  if (status == exit_status::success && verbose) say(report_to::standard_output, pool_report(info));
   for (input_file& file : inputs) close_input(file);
   return status;
 }
 
 }  // namespace
 
-static int facepack_main(int argc, char** argv) {
+static exit_status facepack_main(int argc, char** argv) {
   const cli_scan scan = scan_command_line(argc, argv, kOptions);
   if (!scan.problems.empty()) {
     print_usage_error("facepack", scan.problems.front(), kOptionsUsage);
-    return 1;
+    return exit_status::refused;
   }
   if (scan.help) {
     print_help("facepack", kOptionsUsage, kOptions);
-    return 0;
+    return exit_status::success;
   }
   if (scan.version) {
     print_version("facepack");
-    return 0;
+    return exit_status::success;
   }
   if (scan.operands.size() < 2) {
-    std::fprintf(stderr, "%s\n", kUsage);
-    return 1;
+    say_problem(std::string(kUsage) + "\n");
+    return exit_status::refused;
   }
   if (last_given(scan, "force") == nullptr && !may_replace(scan.operands[0])) {
-    std::fprintf(stderr,
-                 "facepack: %s exists and is not a collection: name the collection first (or use "
-                 "-f to replace it)\n",
-                 scan.operands[0].c_str());
-    return 1;
+    say_problem("facepack: " + scan.operands[0] +
+                " exists and is not a collection: name the collection first (or use -f to "
+                "replace it)\n");
+    return exit_status::refused;
   }
   return pack(scan.operands, last_given(scan, "verbose") != nullptr);
 }

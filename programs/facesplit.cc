@@ -5,24 +5,28 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/exit_status.h"
+#include "cli/messages.h"
+#include "cli/program_output.h"
+#include "cli/program_run.h"
 #include "programs/face_names.h"
 #include "programs/pool_usage.h"
 #include "programs/split_command.h"
 #include "sys/input_file.h"
-#include "sys/output_file.h"
-#include "sys/program_run.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
+
+// The report (the number of faces, the listing) goes to standard output.
+constexpr report_to kReport = report_to::standard_output;
 
 // One line per selected face: index, PostScript name ("-" without one), outlines, number
 // of tables, then the tags of the tables it shares with another face.
@@ -37,9 +41,9 @@ void list_faces(const ttc_info& info, const std::vector<bool>& selected) {
       if (users[static_cast<size_t>(index)].size() > 1)
         shared += " " + tag_word(info.tables[static_cast<size_t>(index)].tag);
     }
-    std::printf("%zu %s %s %zu%s\n", face, name ? name->c_str() : "-",
-                is_cff_face(*info.faces[face]) ? "CFF" : "TrueType",
-                info.faces[face]->table_indices.size(), shared.c_str());
+    say(kReport, std::to_string(face) + " " + (name ? *name : "-") + " " +
+                     (is_cff_face(*info.faces[face]) ? "CFF" : "TrueType") + " " +
+                     std::to_string(info.faces[face]->table_indices.size()) + shared + "\n");
   }
 }
 
@@ -52,7 +56,7 @@ bool make_directory(const std::filesystem::path& directory) {
     if (::stat(directory.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return true;
     error = ENOTDIR;
   }
-  std::fprintf(stderr, "facesplit: %s: %s\n", directory.c_str(), std::strerror(error));
+  say_problem("facesplit: " + directory.string() + ": " + std::strerror(error) + "\n");
   return false;
 }
 
@@ -73,74 +77,78 @@ std::vector<std::string> face_paths(const ttc_info& info, const split_request& r
   return names;
 }
 
-// Writes one face to `path`, copying its tables straight from the collection. 0; 2 when
-// the face was not written and the others may be; -1 when the run must stop with status 2:
-// the file could not be created, there is no room left for it (each later face would fail
-// the same way), or the collection changed since its tables were summed, so that no face
-// written from now on could be trusted.
-int write_face(const ttc_info& info, size_t face, const input_file& collection,
-               const std::string& path) {
-  std::optional<output_file> out = open_output(path);
-  if (!out) {
-    std::perror(path.c_str());
-    return -1;
+// What became of one face's file.
+enum class face_written {
+  written,
+  failed,  // not written; the others may be
+  // Not written, and the run stops: the file could not be created, there is no room left
+  // for it (each later face would fail the same way), or the collection changed since its
+  // tables were summed, so that no face written from now on could be trusted.
+  stop,
+};
+
+// Writes one face to `path`, copying its tables straight from the collection.
+face_written write_face(const ttc_info& info, size_t face, const input_file& collection,
+                        const std::string& path) {
+  const input_file* inputs[] = {&collection};
+  const std::optional<io_problem> failure = write_program_output(
+      path, inputs,
+      [&](output_stream& stream) {
+        return ttc_write_face_to_file(info, face, stream, extent_copy::kernel) >= 0;
+      },
+      {create_words::name_first, nullptr});
+  if (!failure) return face_written::written;
+  if (failure->step == io_step::create || failure->step == io_step::changed)
+    return face_written::stop;
+  if (out_of_room(*failure)) {
+    say_problem(path + ": no room left to write it; facesplit stopped\n");
+    return face_written::stop;
   }
-  errno = 0;  // a failure that is not the system's leaves no reason in out->failure
-  const bool written = ttc_write_face_to_file(info, face, out->stream, extent_copy::kernel) >= 0;
-  const bool unchanged = input_unchanged(collection);
-  if (!unchanged) std::fprintf(stderr, "%s: changed since it was read\n", collection.name.c_str());
-  const output_error error = finish_output(*out, written && unchanged);
-  if (error == output_error::create) std::perror(path.c_str());
-  if (error == output_error::create || !unchanged) return -1;
-  if (error == output_error::write && out_of_room(out->failure)) {
-    std::fprintf(stderr, "%s: no room left to write it; facesplit stopped\n", path.c_str());
-    return -1;
-  }
-  return error == output_error::none ? 0 : 2;
+  return face_written::failed;
 }
 
 // Writes every selected face to its own file. A face that cannot be written is reported and
-// the others still written (status 2 at the end); a file that cannot be created, or a lack
+// the others still written (failed at the end); a file that cannot be created, or a lack
 // of room, stops the run.
-int write_faces(const ttc_info& info, const input_file& collection,
-                const std::vector<std::string>& paths, const std::vector<bool>& selected) {
-  int status = 0;
+exit_status write_faces(const ttc_info& info, const input_file& collection,
+                        const std::vector<std::string>& paths, const std::vector<bool>& selected) {
+  exit_status status = exit_status::success;
   for (size_t i = 0; i < info.faces.size(); ++i) {
     if (!selected[i]) continue;
-    const int written = write_face(info, i, collection, paths[i]);
-    if (written < 0) return 2;
-    if (written != 0) status = 2;
+    const face_written written = write_face(info, i, collection, paths[i]);
+    if (written == face_written::stop) return exit_status::failed;
+    if (written == face_written::failed) status = exit_status::failed;
   }
   return status;
 }
 
-int split(input_file& collection, const split_request& request) {
+exit_status split(input_file& collection, const split_request& request) {
   std::optional<ttc_info> info = ttc_parse_binary(file_extent{&collection, 0, collection.size});
   if (!info) {
-    std::fputs("parse failed...\n", stderr);
-    return 1;
+    say_problem("parse failed...\n");
+    return exit_status::refused;
   }
   const std::optional<std::vector<bool>> selected = select_faces(request.faces, info->faces.size());
-  if (!selected) return 1;
+  if (!selected) return exit_status::refused;
   if (request.list) {
     list_faces(*info, *selected);
-    return 0;
+    return exit_status::success;
   }
-  if (request.directory && !make_directory(*request.directory)) return 1;
-  std::printf("%zu faces\n", info->faces.size());
-  std::fflush(stdout);
+  if (request.directory && !make_directory(*request.directory)) return exit_status::refused;
+  say(kReport, std::to_string(info->faces.size()) + " faces\n");
+  std::fflush(report_stream(kReport));
   return write_faces(*info, collection, face_paths(*info, request), *selected);
 }
 
 }  // namespace
 
-static int facesplit_main(int argc, char** argv) {
-  if (argc < 2) return 1;
+static exit_status facesplit_main(int argc, char** argv) {
+  if (argc < 2) return exit_status::refused;
   const split_command command = read_split_command(argc, argv);
-  if (!command.request) return command.status;
-  std::optional<input_file> collection = open_input(command.request->collection);
-  if (!collection) return 1;
-  const int status = split(*collection, *command.request);
+  if (!command.request) return static_cast<exit_status>(command.status);
+  std::optional<input_file> collection = open_input(command.request->collection, print_io_problem);
+  if (!collection) return exit_status::refused;
+  const exit_status status = split(*collection, *command.request);
   close_input(*collection);
   return status;
 }

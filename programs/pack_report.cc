@@ -21,20 +21,20 @@ std::string percent(uint64_t part, uint64_t whole) {
 
 }  // namespace
 
-void print_pool_report(const ttc_info& info, std::FILE* stream) {
+std::string pool_report(const ttc_info& info) {
   const std::vector<std::vector<size_t>> users = faces_using_entries(info);
+  std::string report;
   uint64_t stored = 0;
   for (size_t i = 0; i < info.tables.size(); ++i) {
     const uint64_t length = table_length(info.tables[i].bytes);
     stored += length;
-    std::fprintf(stream, "%s %s %s\n", tag_word(info.tables[i].tag).c_str(),
-                 std::to_string(length).c_str(), joined(users[i]).c_str());
+    report +=
+        tag_word(info.tables[i].tag) + " " + std::to_string(length) + " " + joined(users[i]) + "\n";
   }
   uint64_t inputs = 0;
   for (const std::shared_ptr<const ttc_face>& face : info.faces)
     for (const int32_t index : face->table_indices)
       inputs += table_length(info.tables[static_cast<size_t>(index)].bytes);
-  std::fprintf(stream, "inputs %s bytes, stored %s bytes, saved %s%%\n",
-               std::to_string(inputs).c_str(), std::to_string(stored).c_str(),
-               percent(inputs - stored, inputs).c_str());
+  return report + "inputs " + std::to_string(inputs) + " bytes, stored " + std::to_string(stored) +
+         " bytes, saved " + percent(inputs - stored, inputs) + "%\n";
 }

@@ -1,9 +1,10 @@
 #include "programs/split_command.h"
 
-#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "cli/command_line.h"
+#include "cli/messages.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr cli_option kOptions[] = {
 // The request the options make; nothing after the problem has been reported.
 std::optional<split_request> read_request(const cli_scan& scan) {
   if (scan.operands.empty()) {
-    std::fprintf(stderr, "%s\n", kUsage);
+    say_problem(std::string(kUsage) + "\n");
     return std::nullopt;
   }
   split_request request{scan.operands[0], {}, {}, false, last_given(scan, "list") != nullptr};
@@ -28,16 +29,14 @@ std::optional<split_request> read_request(const cli_scan& scan) {
   if (const cli_given* faces = last_given(scan, "faces")) {
     request.faces = parse_face_list(faces->value);
     if (!request.faces) {
-      std::fprintf(stderr, "facesplit: '%s' is not a face list such as 0,2-5\n",
-                   faces->value.c_str());
+      say_problem("facesplit: '" + faces->value + "' is not a face list such as 0,2-5\n");
       return std::nullopt;
     }
   }
   if (const cli_given* name = last_given(scan, "name")) {
     request.by_postscript_name = name->value == "psname";
     if (name->value != "psname" && name->value != "index") {
-      std::fprintf(stderr, "facesplit: --name takes psname or index, not '%s'\n",
-                   name->value.c_str());
+      say_problem("facesplit: --name takes psname or index, not '" + name->value + "'\n");
       return std::nullopt;
     }
   }
@@ -71,9 +70,9 @@ std::optional<std::vector<bool>> select_faces(const std::optional<std::vector<fa
   std::vector<bool> selected(count, false);
   for (const face_range& range : *list) {
     if (range.last >= count) {
-      std::fprintf(stderr,
-                   "facesplit: face %u is past the last face (the collection has %zu faces)\n",
-                   range.last, count);
+      say_problem("facesplit: face " + std::to_string(range.last) +
+                  " is past the last face (the collection has " + std::to_string(count) +
+                  " faces)\n");
       return std::nullopt;
     }
     for (size_t face = range.first; face <= range.last; ++face) selected[face] = true;

@@ -4,7 +4,6 @@
 
 #include "sfnt/checksum.h"
 #include "sys/output_file.h"
-#include "sys/program_run.h"
 
 std::span<const uint8_t> sfnt_table_bytes(const sfnt_table& table) {
   return held_bytes(table.bytes);
@@ -56,8 +55,8 @@ std::vector<sfnt_record> sfnt_face_layout(const sfnt_face_info& face) {
 
 namespace {
 
-bool write_face(std::FILE* stream, const sfnt_face_info& face, std::span<const sfnt_record> records,
-                extent_copy how) {
+bool write_face(output_stream& stream, const sfnt_face_info& face,
+                std::span<const sfnt_record> records, extent_copy how) {
   std::vector<uint8_t> directory;
   append_sfnt_directory(directory, face.header, records);
   if (!write_output_bytes(stream, directory)) return false;
@@ -71,12 +70,11 @@ bool write_face(std::FILE* stream, const sfnt_face_info& face, std::span<const s
 
 }  // namespace
 
-bool write_sfnt_face_to_stream(std::FILE* stream, const sfnt_face_info& face,
+bool write_sfnt_face_to_stream(output_stream& stream, const sfnt_face_info& face,
                                std::span<const sfnt_record> records, extent_copy how) {
   try {
     return write_face(stream, face, records, how);
   } catch (const std::bad_alloc&) {
-    report_memory_failure();
-    return false;
+    return note_output_problem(stream, {io_step::memory, ""});
   }
 }

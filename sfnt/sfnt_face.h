@@ -59,7 +59,7 @@ std::vector<sfnt_record> sfnt_face_layout(const sfnt_face_info& face);
 
 // Writes the face as a single-face font at the stream's position: the offset table, the
 // directory of `records` (the face's layout), then each table padded; false after a failed
-// read or write or a lack of memory has been reported. The caller has made sure that the
-// face lays out below 4 GiB.
-bool write_sfnt_face_to_stream(std::FILE* stream, const sfnt_face_info& face,
+// read has been handed on, or a failed write or a lack of memory noted on the stream. The
+// caller has made sure that the face lays out below 4 GiB.
+bool write_sfnt_face_to_stream(output_stream& stream, const sfnt_face_info& face,
                                std::span<const sfnt_record> records, extent_copy how);

@@ -9,7 +9,6 @@
 #include "sfnt/checksum.h"
 #include "sys/byte_buffer.h"
 #include "sys/output_file.h"
-#include "sys/program_run.h"
 
 namespace {
 
@@ -19,20 +18,18 @@ struct length_of {
   uint64_t operator()(const file_extent& extent) const { return extent.length; }
 };
 
-void report_unread(const file_extent& extent) {
-  std::fprintf(stderr, "%s: could not be read in full\n", extent.file->name.c_str());
-}
-
+// A lack of memory for a table in a file is that file's problem; bytes already in memory
+// are never copied or held afresh, so the lack cannot be theirs.
 void report_unheld(const table_bytes& bytes) {
-  report_memory_failure();
-  if (const auto* extent = std::get_if<file_extent>(&bytes))
-    std::fprintf(stderr, "%s: could not be held in memory\n", extent->file->name.c_str());
+  const auto* extent = std::get_if<file_extent>(&bytes);
+  if (extent == nullptr) throw std::bad_alloc();
+  hand_on(extent->file->sink, {io_step::memory, extent->file->name});
 }
 
 // Copies what is left of the extent from `done` on by reading and writing pieces, summing
-// them as they pass; false after a failed read or write has been reported.
-bool copy_by_pieces(std::FILE* stream, const sfnt_tag& tag, const table_bytes& bytes, uint64_t done,
-                    uint32_t& sum, std::vector<uint8_t>& room) {
+// them as they pass; false after a failed read has been handed on or a failed write noted.
+bool copy_by_pieces(output_stream& stream, const sfnt_tag& tag, const table_bytes& bytes,
+                    uint64_t done, uint32_t& sum, std::vector<uint8_t>& room) {
   const uint64_t length = table_length(bytes);
   for (; done < length; done += table_piece) {
     const auto piece = read_table_piece(bytes, done, piece_length(length, done), room);
@@ -44,10 +41,11 @@ bool copy_by_pieces(std::FILE* stream, const sfnt_tag& tag, const table_bytes& b
 }
 
 // Lets the kernel copy as much of the extent as it will; returns how much it copied, or
-// nothing after a failure it cannot recover from has been reported. A file system or kernel
-// that cannot copy between these files makes it stop early, for pieces to do the rest.
-std::optional<uint64_t> kernel_copy(std::FILE* stream, const file_extent& extent) {
-  if (::fileno(stream) < 0) return 0;  // a stream in memory: the pieces do it all
+// nothing after a failure it cannot recover from has been handed on or noted. A file
+// system or kernel that cannot copy between these files makes it stop early, for pieces to
+// do the rest.
+std::optional<uint64_t> kernel_copy(output_stream& stream, const file_extent& extent) {
+  if (::fileno(stream.file) < 0) return 0;  // a stream in memory: the pieces do it all
   const int out = flush_output(stream);
   if (out < 0) return std::nullopt;
   uint64_t done = 0;
@@ -61,14 +59,13 @@ std::optional<uint64_t> kernel_copy(std::FILE* stream, const file_extent& extent
     }
     if (got < 0 && errno == EINTR) continue;
     if (got == 0) {
-      std::fputs("End of file...\n", stderr);
-      report_unread(extent);
+      hand_on(extent.file->sink, {io_step::early_end, extent.file->name});
       return std::nullopt;
     }
     if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
         errno == EBADF)
       return done;
-    kept_errno_perror("fwrite");
+    note_output_problem(stream, {io_step::write, "", errno});
     return std::nullopt;
   }
   return done;
@@ -169,7 +166,7 @@ std::optional<bool> same_table_bytes(const table_bytes& a, const table_bytes& b,
   return true;
 }
 
-bool write_table(std::FILE* stream, const sfnt_tag& tag, const table_bytes& bytes,
+bool write_table(output_stream& stream, const sfnt_tag& tag, const table_bytes& bytes,
                  uint32_t checksum, extent_copy how, std::vector<uint8_t>& room) {
   const uint64_t length = table_length(bytes);
   const auto* extent = std::get_if<file_extent>(&bytes);
@@ -182,11 +179,9 @@ bool write_table(std::FILE* stream, const sfnt_tag& tag, const table_bytes& byte
   } else {
     uint32_t sum = 0;
     if (!copy_by_pieces(stream, tag, bytes, 0, sum, room)) return false;
-    // A change that keeps the sum (two words swapped) still shows in the file's stamp.
-    if (sum != checksum || !input_unchanged(*extent->file)) {
-      std::fprintf(stderr, "%s: changed since it was read\n", extent->file->name.c_str());
-      return false;
-    }
+    // A change that keeps the sum (two words swapped) still shows in the file's stamp,
+    // which the program checks once the whole output is written.
+    if (sum != checksum) return note_output_problem(stream, {io_step::changed, extent->file->name});
   }
   constexpr uint8_t kZeros[3] = {0, 0, 0};
   return write_output_bytes(stream, std::span(kZeros).first(padded_length(length) - length));

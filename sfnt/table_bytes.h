@@ -13,6 +13,7 @@
 
 #include "sfnt/byte_fields.h"
 #include "sys/input_file.h"
+#include "sys/output_file.h"
 
 // Owned bytes, a view of bytes the caller keeps alive, or an extent of an open file.
 using table_bytes = std::variant<std::vector<uint8_t>, std::span<const uint8_t>, file_extent>;
@@ -42,20 +43,19 @@ table_bytes table_slice(const table_bytes& bytes, uint64_t offset, uint64_t leng
 std::span<const uint8_t> held_bytes(const table_bytes& bytes);
 
 // The bytes [at, at + size) within the table: a view of held bytes, or the extent's bytes
-// read into `room`. Nothing after a failed read has been reported, naming the file
-// ("NAME: could not be read in full"), or for a range outside the table.
+// read into `room`. Nothing after a failed read has been handed to the file's sink, or for
+// a range outside the table.
 std::optional<std::span<const uint8_t>> read_table_piece(const table_bytes& bytes, uint64_t at,
                                                          size_t size, std::vector<uint8_t>& room);
 
 // The table's bytes read into bytes of their own; nothing after a failed read or a lack of
-// memory ("Memory allocation failed.", then for an extent "NAME: could not be held in
-// memory") has been reported.
+// memory has been handed to the file's sink.
 std::optional<std::vector<uint8_t>> copy_table_bytes(const table_bytes& bytes,
                                                      std::vector<uint8_t>& room);
 
 // The table's bytes in memory: the held bytes themselves, or the extent read whole into
 // `into`, whose room serves again for the next table. Nothing after a failed read or a lack
-// of memory, reported as copy_table_bytes reports them.
+// of memory, handed on as copy_table_bytes hands them on.
 std::optional<std::span<const uint8_t>> hold_table_bytes(const table_bytes& bytes,
                                                          std::vector<uint8_t>& into);
 
@@ -73,13 +73,12 @@ std::optional<bool> same_table_bytes(const table_bytes& a, const table_bytes& b,
                                      std::vector<uint8_t>& room_a, std::vector<uint8_t>& room_b);
 
 // How an extent is written. `checked`: read piece by piece and summed, and the write fails
-// ("NAME: changed since it was read") unless the sum is the checksum the writer was given
-// and the file's stamp is the one it had when opened (input_unchanged); `kernel`: copied by
-// the kernel where it can (copy_file_range), the caller checking the input for changes
-// itself.
+// (io_step::changed, noted on the stream) unless the sum is the checksum the writer was
+// given; `kernel`: copied by the kernel where it can (copy_file_range). Either way the
+// program checks its inputs' stamps once the output is written (cli/program_output.h).
 enum class extent_copy { checked, kernel };
 
 // Writes the table at the stream's position, then zero bytes up to a multiple of 4; false
-// after a failed read or write has been reported.
-bool write_table(std::FILE* stream, const sfnt_tag& tag, const table_bytes& bytes,
+// after a failed read has been handed on or a failed write noted on the stream.
+bool write_table(output_stream& stream, const sfnt_tag& tag, const table_bytes& bytes,
                  uint32_t checksum, extent_copy how, std::vector<uint8_t>& room);

@@ -41,8 +41,8 @@ bool open_new_file(output_file& out, const output_target& target, temp_kind kind
 
 // A device or pipe is opened as it is, without O_TRUNC, which it has no use for.
 bool open_special_file(output_file& out) {
-  out.temp.fd = ::open(out.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-  return out.temp.fd >= 0;
+  out.special_fd = ::open(out.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  return out.special_fd >= 0;
 }
 
 // Gives the complete file the replaced file's owner and group where the process may, and
@@ -73,56 +73,44 @@ void sync_folder(int folder) {
 }
 
 void release(output_file& out) {
-  if (out.kind == target_kind::special)
-    close_fd(out.temp.fd);
-  else
-    remove_temp_file(out.folder, out.temp);
+  close_fd(out.special_fd);
+  remove_temp_file(out.folder, out.temp);
   close_fd(out.folder);
 }
 
-// Names the output that was not written, after the failure's own messages; its errno
-// stays for `out.failure`.
-output_error report_unwritten(output_file& out, int error) {
-  out.failure = error;
-  std::fprintf(stderr, "%s: could not be written\n", out.name.c_str());
-  return output_error::write;
+// The failure of `step` on the output, from errno; the new file is removed.
+io_problem fail(output_file& out, io_step step) {
+  const io_problem problem{step, out.name, errno};
+  release(out);
+  return problem;
 }
 
 // Puts the complete, closed file in place of its name.
-output_error finish_new_file(output_file& out) {
+std::optional<io_problem> finish_new_file(output_file& out) {
   set_owner_and_mode(out);
-  if (out.kind == target_kind::replaced && ::fsync(out.temp.fd) != 0) {
-    const int error = errno;
-    std::perror("fsync");
-    release(out);
-    return report_unwritten(out, error);
-  }
+  if (out.kind == target_kind::replaced && ::fsync(out.temp.fd) != 0)
+    return fail(out, io_step::sync);
   // The name within its folder, taken without allocating: a lack of memory now would
   // leave a named new file behind.
   const size_t slash = out.path.rfind('/');
   const char* base = out.path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
-  if (!place_temp_file(out.folder, out.temp, base)) {
-    const int saved = errno;
-    release(out);
-    errno = saved;
-    return output_error::create;
-  }
+  if (!place_temp_file(out.folder, out.temp, base)) return fail(out, io_step::create);
   // The rename over an old file must survive a crash, or neither file might; a new name
   // that a crash loses leaves nothing lost, and flushing a folder costs a journal commit.
   if (out.kind == target_kind::replaced) sync_folder(out.folder);
   release(out);
-  return output_error::none;
+  return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<output_file> open_output(const std::string& path) {
+opened_output open_output(const std::string& path) {
   return open_output_with(path, temp_kind::unnamed_first);
 }
 
-std::optional<output_file> open_output_with(const std::string& path, temp_kind kind) {
+opened_output open_output_with(const std::string& path, temp_kind kind) {
   std::optional<output_target> target = resolve_output(path);
-  if (!target) return std::nullopt;
+  if (!target) return {std::nullopt, {io_step::create, path, errno}};
   output_file out;
   out.name = path;
   out.path = target->path;
@@ -131,73 +119,62 @@ std::optional<output_file> open_output_with(const std::string& path, temp_kind k
       out.kind == target_kind::special ? open_special_file(out) : open_new_file(out, *target, kind);
   // The stream has a descriptor of its own, so that the new file stays open past fclose:
   // an unnamed file is only given a name after that.
-  const int stream_fd = opened ? ::fcntl(out.temp.fd, F_DUPFD_CLOEXEC, 0) : -1;
-  if (stream_fd >= 0) out.stream = ::fdopen(stream_fd, "wb");
-  if (out.stream == nullptr) {
-    const int saved = errno;
+  const int fd = out.kind == target_kind::special ? out.special_fd : out.temp.fd;
+  const int stream_fd = opened ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+  if (stream_fd >= 0) out.stream.file = ::fdopen(stream_fd, "wb");
+  if (out.stream.file == nullptr) {
+    const io_problem problem{io_step::create, path, errno};
     if (stream_fd >= 0) ::close(stream_fd);
     release(out);
-    errno = saved;
-    return std::nullopt;
+    return {std::nullopt, problem};
   }
-  return out;
+  return {std::move(out), {}};
 }
 
-void kept_errno_perror(const char* what) {
-  const int error = errno;
-  std::perror(what);
-  errno = error;
-}
-
-void report_create_failure(const std::string& name) {
-  std::perror("fopen");
-  std::fprintf(stderr, "%s: could not be created\n", name.c_str());
-}
-
-bool write_output_bytes(std::FILE* stream, std::span<const uint8_t> bytes) {
-  if (bytes.empty()) return true;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size()) return true;
-  kept_errno_perror("fwrite");
+bool note_output_problem(output_stream& stream, io_problem problem) {
+  if (!stream.problem) stream.problem = std::move(problem);
   return false;
 }
 
-int flush_output(std::FILE* stream) {
-  if (std::fflush(stream) == 0) return ::fileno(stream);
-  kept_errno_perror("fwrite");
+bool write_output_bytes(output_stream& stream, std::span<const uint8_t> bytes) {
+  if (stream.problem) return false;
+  if (bytes.empty()) return true;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stream.file) == bytes.size()) return true;
+  return note_output_problem(stream, {io_step::write, "", errno});
+}
+
+int flush_output(output_stream& stream) {
+  if (stream.problem) return -1;
+  if (std::fflush(stream.file) == 0) return ::fileno(stream.file);
+  note_output_problem(stream, {io_step::write, "", errno});
   return -1;
 }
 
-output_error commit_output(output_file& out) {
-  const bool closed = std::fclose(out.stream) == 0;
-  out.stream = nullptr;
-  if (!closed) {
-    const int error = errno;
-    std::perror("fclose");
-    release(out);
-    return report_unwritten(out, error);
-  }
+std::optional<io_problem> commit_output(output_file& out) {
+  const bool closed = std::fclose(out.stream.file) == 0;
+  out.stream.file = nullptr;
+  if (!closed) return fail(out, io_step::close);
   if (out.kind == target_kind::special) {
     release(out);
-    return output_error::none;
+    return std::nullopt;
   }
   return finish_new_file(out);
 }
 
 void discard_output(output_file& out) {
-  const int saved = errno;
-  if (out.stream != nullptr) std::fclose(out.stream);
-  out.stream = nullptr;
+  if (out.stream.file != nullptr) std::fclose(out.stream.file);
+  out.stream.file = nullptr;
   release(out);
-  errno = saved;
 }
 
-output_error finish_output(output_file& out, bool written) {
-  if (written) return commit_output(out);
-  const int error = errno;
+std::optional<io_problem> finish_output(output_file& out, std::optional<io_problem> failure) {
+  if (!failure) return commit_output(out);
   discard_output(out);
-  return report_unwritten(out, error);
+  return failure;
 }
 
-bool out_of_room(int error) {
-  return error == ENOSPC || error == EDQUOT || error == EFBIG;
+bool out_of_room(const io_problem& problem) {
+  const bool writing = problem.step == io_step::write || problem.step == io_step::close ||
+                       problem.step == io_step::sync;
+  return writing && (problem.error == ENOSPC || problem.error == EDQUOT || problem.error == EFBIG);
 }

@@ -26,6 +26,7 @@ struct output_target {
 // without end, or what the system says of the name).
 std::optional<output_target> resolve_output(const std::string& path);
 
-// The folder part of `path` with its trailing slash ("" for a bare name), and the rest.
+// The folder part of `path` with its trailing slash ("" for a bare name: the current
+// folder), and the rest. The one split of a path into its folder and its name.
 std::string folder_of(const std::string& path);
 std::string base_of(const std::string& path);

@@ -5,26 +5,22 @@
 
 #include <cerrno>
 
-namespace {
+#include "sys/output_target.h"
 
-std::string folder_of(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-}  // namespace
-
-std::optional<input_file> open_scratch_file(const std::string& beside) {
+std::optional<input_file> open_scratch_file(const std::string& beside, io_sink sink) {
 #ifdef O_TMPFILE
-  const int fd = ::open(folder_of(beside).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  const std::string folder = folder_of(beside);
+  const int fd =
+      ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (fd < 0) return std::nullopt;
   input_file scratch;
   scratch.name = "a temporary file beside " + beside;
   scratch.fd = fd;
+  scratch.sink = sink;
   return scratch;
 #else
   (void)beside;
+  (void)sink;
   return std::nullopt;
 #endif
 }

@@ -15,8 +15,9 @@
 
 // An empty scratch file in the folder that holds `beside`, open for reading and writing;
 // nothing where the folder or its file system cannot have one. Nothing is reported: the
-// caller keeps its bytes in memory instead. Its owner closes it with close_input.
-std::optional<input_file> open_scratch_file(const std::string& beside);
+// caller keeps its bytes in memory instead. Problems met reading it back go to `sink`. Its
+// owner closes it with close_input.
+std::optional<input_file> open_scratch_file(const std::string& beside, io_sink sink);
 
 // Appends `bytes` to the scratch file and returns where they now are; nothing when the
 // write failed (nothing reported), the bytes then to be kept where they were.

@@ -9,7 +9,6 @@
 #include "sfnt/sfnt_directory.h"
 #include "sfnt/sfnt_face.h"
 #include "sys/output_file.h"
-#include "sys/program_run.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
   return header;
 }
 
-int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy how) {
+int64_t write_collection(const ttc_info& info, output_stream& stream, extent_copy how) {
   uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
   for (const auto& face : info.faces) end += sfnt_directory_size(face->table_indices.size());
   std::vector<uint64_t> offsets;
@@ -68,7 +67,7 @@ int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy ho
   return static_cast<int64_t>(end);
 }
 
-int64_t write_face(const ttc_info& info, size_t face, std::FILE* stream, extent_copy how) {
+int64_t write_face(const ttc_info& info, size_t face, output_stream& stream, extent_copy how) {
   const sfnt_face_info single = ttc_face_tables(info, face);
   const uint64_t end = sfnt_face_size(single);
   if (!fits_offsets(end)) return -1;
@@ -85,21 +84,21 @@ int64_t write_face(const ttc_info& info, size_t face, std::FILE* stream, extent_
 
 }  // namespace
 
-int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how) {
+int64_t ttc_write_to_file(const ttc_info& info, output_stream& stream, extent_copy how) {
   try {
     return write_collection(info, stream, how);
   } catch (const std::bad_alloc&) {
-    report_memory_failure();
+    note_output_problem(stream, {io_step::memory, ""});
     return -1;
   }
 }
 
-int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, std::FILE* stream,
+int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, output_stream& stream,
                                extent_copy how) {
   try {
     return write_face(info, face, stream, how);
   } catch (const std::bad_alloc&) {
-    report_memory_failure();
+    note_output_problem(stream, {io_step::memory, ""});
     return -1;
   }
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/messages.h"
 #include "fixer/collection_repair.h"
 #include "fontgen/sample_font.h"
 #include "mend_support.h"
@@ -110,6 +111,7 @@ TEST(MendCollection, SetAsideTableThatCannotBeReadBackEndsTheRepair) {
   const fs::path dir = make_temp_dir();
   input_file scratch;
   scratch.name = "scratch";
+  scratch.sink = print_io_problem;
   scratch.fd = ::open((dir / "scratch").c_str(), O_WRONLY | O_CREAT, 0600);  // no reading
   ASSERT_GE(scratch.fd, 0);
   mended_tables changed{};

@@ -1,6 +1,5 @@
 // make_sample OUTDIR: writes the sample collection of two old-style Japanese faces
 // (sample.ttc) and each face on its own (sample-gothic.ttf, sample-mincho.ttf).
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -13,17 +12,19 @@
 namespace {
 
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::optional<output_file> out = open_output(path);
-  if (!out) {
-    std::fprintf(stderr, "make_sample: cannot create %s: %s\n", path.c_str(), std::strerror(errno));
+  opened_output opened = open_output(path);
+  if (!opened.file) {
+    std::fprintf(stderr, "make_sample: cannot create %s: %s\n", path.c_str(),
+                 std::strerror(opened.problem.error));
     return false;
   }
+  output_file* out = &*opened.file;
   if (!write_output_bytes(out->stream, bytes)) {
     discard_output(*out);
     std::fprintf(stderr, "make_sample: cannot write %s\n", path.c_str());
     return false;
   }
-  if (commit_output(*out) != output_error::none) {
+  if (commit_output(*out)) {
     std::fprintf(stderr, "make_sample: cannot write %s\n", path.c_str());
     return false;
   }

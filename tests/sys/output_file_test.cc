@@ -34,8 +34,8 @@ const std::vector<uint8_t> kNew = {9, 8, 7, 6};
 
 // Writes kNew to `path` and commits it.
 bool write_new(const std::string& path, temp_kind kind) {
-  std::optional<output_file> out = open_output_with(path, kind);
-  return out && write_output_bytes(out->stream, kNew) && commit_output(*out) == output_error::none;
+  std::optional<output_file> out = open_output_with(path, kind).file;
+  return out && write_output_bytes(out->stream, kNew) && !commit_output(*out);
 }
 
 struct stat stat_of(const fs::path& path) {
@@ -88,7 +88,7 @@ TEST_F(OutputFile, GetsItsModeOnlyWhenComplete) {
         ASSERT_EQ(::chmod(path("out").c_str(), static_cast<mode_t>(c.old_mode)), 0);
       }
       const mode_t old_mask = ::umask(c.umask);
-      std::optional<output_file> out = open_output_with(path("out"), t.kind);
+      std::optional<output_file> out = open_output_with(path("out"), t.kind).file;
       ::umask(old_mask);
       ASSERT_TRUE(out.has_value());
       ASSERT_TRUE(write_output_bytes(out->stream, kNew));
@@ -99,7 +99,7 @@ TEST_F(OutputFile, GetsItsModeOnlyWhenComplete) {
       if (c.old_mode >= 0) {
         EXPECT_EQ(read_bytes(path("out")), kOld);
       }
-      EXPECT_EQ(commit_output(*out), output_error::none);
+      EXPECT_FALSE(commit_output(*out).has_value());
       EXPECT_EQ(read_bytes(path("out")), kNew);
       EXPECT_EQ(stat_of(path("out")).st_mode & 07777, c.expected);
       EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
@@ -158,10 +158,10 @@ TEST_F(OutputFile, SpecialFileIsWrittenInPlace) {
       ASSERT_EQ(::mknod(c.path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
     }
     const struct stat before = stat_of(c.path);
-    std::optional<output_file> out = open_output(c.path);
+    std::optional<output_file> out = open_output(c.path).file;
     ASSERT_TRUE(out.has_value());
     ASSERT_TRUE(write_output_bytes(out->stream, kNew));
-    EXPECT_EQ(commit_output(*out), output_error::none);
+    EXPECT_FALSE(commit_output(*out).has_value());
     const struct stat after = stat_of(c.path);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode, before.st_mode);
@@ -219,7 +219,7 @@ TEST_F(OutputFile, DiscardLeavesTheFolderAsItWas) {
       SCOPED_TRACE(std::string(had_file ? "old file, " : "no file, ") + t.name);
       fs::remove(path("out"));
       if (had_file) write_bytes(path("out"), kOld);
-      std::optional<output_file> out = open_output_with(path("out"), t.kind);
+      std::optional<output_file> out = open_output_with(path("out"), t.kind).file;
       ASSERT_TRUE(out.has_value());
       write_output_bytes(out->stream, kNew);
       discard_output(*out);
@@ -251,7 +251,7 @@ TEST_F(OutputFile, InterruptingSignalsRemoveTheNamedFileAndEndTheProcess) {
     SCOPED_TRACE(signal_number);
     EXPECT_EXIT(
         {
-          std::optional<output_file> out = open_output_with(path("out"), temp_kind::named);
+          std::optional<output_file> out = open_output_with(path("out"), temp_kind::named).file;
           if (out && write_output_bytes(out->stream, kNew)) ::raise(signal_number);
           ::_exit(0);
         },
@@ -263,7 +263,7 @@ TEST_F(OutputFile, InterruptingSignalsRemoveTheNamedFileAndEndTheProcess) {
 
 TEST_F(OutputFile, FlushedDescriptorTakesBytesBetweenWrites) {
   write_bytes(path("source"), {4, 5, 6});
-  std::optional<output_file> out = open_output(path("out"));
+  std::optional<output_file> out = open_output(path("out")).file;
   ASSERT_TRUE(out.has_value());
   ASSERT_TRUE(write_output_bytes(out->stream, std::vector<uint8_t>{1, 2, 3}));
   const int fd = flush_output(out->stream);
@@ -273,17 +273,18 @@ TEST_F(OutputFile, FlushedDescriptorTakesBytesBetweenWrites) {
   EXPECT_EQ(::copy_file_range(source, nullptr, fd, nullptr, 3, 0), 3);
   ::close(source);
   ASSERT_TRUE(write_output_bytes(out->stream, std::vector<uint8_t>{7}));
-  EXPECT_EQ(commit_output(*out), output_error::none);
+  EXPECT_FALSE(commit_output(*out).has_value());
   EXPECT_EQ(read_bytes(path("out")), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
 }
 
 TEST_F(OutputFile, FolderOrMissingFolderCannotBeCreated) {
   fs::create_directory(dir_ / "sub");
-  errno = 0;
-  EXPECT_FALSE(open_output(path("sub")).has_value());
-  EXPECT_EQ(errno, EISDIR);
-  EXPECT_FALSE(open_output(path("nowhere/out")).has_value());
-  EXPECT_EQ(errno, ENOENT);
+  const opened_output folder = open_output(path("sub"));
+  EXPECT_FALSE(folder.file.has_value());
+  EXPECT_EQ(folder.problem.error, EISDIR);
+  const opened_output nowhere = open_output(path("nowhere/out"));
+  EXPECT_FALSE(nowhere.file.has_value());
+  EXPECT_EQ(nowhere.problem.error, ENOENT);
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"sub"}));
 }
 

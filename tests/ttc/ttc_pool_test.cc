@@ -32,7 +32,7 @@ TEST(TtcPool, SharesOnlyTablesOfEqualTagLengthAndBytes) {
   last_differs.back() ^= 1;
   const std::filesystem::path dir = make_temp_dir();
   write_bytes(dir / "big", big);
-  std::optional<input_file> file = open_input((dir / "big").string());
+  std::optional<input_file> file = open_input((dir / "big").string(), nullptr);
   ASSERT_TRUE(file.has_value());
 
   const std::vector<std::pair<const char*, table_bytes>> rows = {
@@ -91,7 +91,7 @@ TEST(TtcPool, AddingFacesAtOnceGivesWhatAddingThemOneByOneGives) {
   const std::vector<uint8_t> small = bytes_numbered(10, 2);
   const std::filesystem::path dir = make_temp_dir();
   write_bytes(dir / "big", big);
-  std::optional<input_file> file = open_input((dir / "big").string());
+  std::optional<input_file> file = open_input((dir / "big").string(), nullptr);
   ASSERT_TRUE(file.has_value());
   const table_bytes extent = file_extent{&*file, 0, file->size};
   const auto face = [](std::vector<std::pair<const char*, table_bytes>> tables) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -20,10 +22,10 @@ template <typename Write>
 written write_to_memory(Write write) {
   char* buffer = nullptr;
   size_t size = 0;
-  std::FILE* stream = open_memstream(&buffer, &size);
+  output_stream stream{open_memstream(&buffer, &size), std::nullopt};
   written w;
   w.result = write(stream);
-  std::fclose(stream);
+  std::fclose(stream.file);
   w.bytes.assign(buffer, buffer + size);
   std::free(buffer);
   return w;
@@ -84,7 +86,7 @@ ttc_info sample_collection() {
 TEST(TtcWriter, CollectionLayout) {
   const ttc_info info = sample_collection();
   const written w = write_to_memory(
-      [&](std::FILE* s) { return ttc_write_to_file(info, s, extent_copy::checked); });
+      [&](output_stream& s) { return ttc_write_to_file(info, s, extent_copy::checked); });
 
   std::vector<uint8_t> expected;
   put_tag(expected, "ttcf");
@@ -115,7 +117,7 @@ TEST(TtcWriter, CollectionLayout) {
   ttc_info none;
   none.version = 0x00020000;
   const written empty = write_to_memory(
-      [&](std::FILE* s) { return ttc_write_to_file(none, s, extent_copy::checked); });
+      [&](output_stream& s) { return ttc_write_to_file(none, s, extent_copy::checked); });
   EXPECT_EQ(empty.bytes, (std::vector<uint8_t>{'t', 't', 'c', 'f', 0, 2, 0, 0, 0, 0, 0, 0}));
 }
 
@@ -123,7 +125,7 @@ TEST(TtcWriter, FaceLayoutInDirectoryOrder) {
   ttc_info info = sample_collection();
   const auto face = [&](size_t f) {
     return write_to_memory(
-        [&](std::FILE* s) { return ttc_write_face_to_file(info, f, s, extent_copy::checked); });
+        [&](output_stream& s) { return ttc_write_face_to_file(info, f, s, extent_copy::checked); });
   };
   const written face1 = face(1);
   std::vector<uint8_t> expected;
@@ -156,7 +158,7 @@ TEST(TtcWriter, RefusesOffsetsPastFourGigabytesAndReportsShortWrites) {
   info.faces.push_back(std::make_shared<const ttc_face>(face));
   testing::internal::CaptureStderr();
   const written big = write_to_memory(
-      [&](std::FILE* s) { return ttc_write_face_to_file(info, 0, s, extent_copy::checked); });
+      [&](output_stream& s) { return ttc_write_face_to_file(info, 0, s, extent_copy::checked); });
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Output too large: its offsets would pass 4 GiB.\n");
   EXPECT_EQ(big.result, -1);
@@ -166,10 +168,13 @@ TEST(TtcWriter, RefusesOffsetsPastFourGigabytesAndReportsShortWrites) {
   if (full == nullptr) GTEST_SKIP() << "/dev/full is not available";
   std::setvbuf(full, nullptr, _IONBF, 0);
   ttc_info small = sample_collection();
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(ttc_write_to_file(small, full, extent_copy::checked), -1);
-  EXPECT_EQ(ttc_write_face_to_file(small, 0, full, extent_copy::checked), -1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "fwrite: No space left on device\nfwrite: No space left on device\n");
+  output_stream collection{full, std::nullopt}, single{full, std::nullopt};
+  EXPECT_EQ(ttc_write_to_file(small, collection, extent_copy::checked), -1);
+  EXPECT_EQ(ttc_write_face_to_file(small, 0, single, extent_copy::checked), -1);
+  for (const output_stream& stream : {collection, single}) {
+    ASSERT_TRUE(stream.problem.has_value());
+    EXPECT_EQ(stream.problem->step, io_step::write);
+    EXPECT_EQ(stream.problem->error, ENOSPC);
+  }
   std::fclose(full);
 }

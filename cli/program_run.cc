@@ -1,10 +1,11 @@
-#include "sys/program_run.h"
+#include "cli/program_run.h"
 
 #include <malloc.h>
 
 #include <climits>
-#include <cstdio>
 #include <new>
+
+#include "cli/messages.h"
 
 namespace {
 
@@ -23,27 +24,18 @@ void keep_freed_memory() {
 
 }  // namespace
 
-void report_memory_failure() {
-  std::fputs("Memory allocation failed.\n", stderr);
+exit_status finish_stdout(exit_status status) {
+  if (flush_standard_output()) return status;
+  return status != exit_status::success ? status : exit_status::failed;
 }
 
-int finish_stdout(int status) {
-  const bool flushed = std::fflush(stdout) == 0;
-  if (flushed && std::ferror(stdout) == 0) return status;
-  if (flushed)  // a write that failed earlier left its mark on the stream, not its reason
-    std::fputs("stdout: write error\n", stderr);
-  else
-    std::perror("stdout");
-  return status != 0 ? status : 2;
-}
-
-int run_program(int (*body)(int, char**), int argc, char** argv) {
+int run_program(exit_status (*body)(int, char**), int argc, char** argv) {
   keep_freed_memory();
-  int status = 1;
+  exit_status status = exit_status::refused;
   try {
     status = body(argc, argv);
   } catch (const std::bad_alloc&) {
-    report_memory_failure();
+    print_io_problem({io_step::memory, ""});
   }
-  return finish_stdout(status);
+  return status_code(finish_stdout(status));
 }

@@ -1,0 +1,45 @@
+// How a program writes an output file: open -> write -> check that the inputs did not
+// change -> finish -> say what failed, in the program's own words. The one owner of "never
+// lose, never leave a file": the bytes go to a new file that takes the output's name only
+// when complete (sys/output_file.h), and an input that changed while it was written (its
+// size or modification time, sys/input_file.h input_unchanged) fails the output, so that
+// nothing is ever made of bytes from two versions of a file.
+//
+// Every failure is said on standard error: the failed call's own line, then "NAME: could
+// not be written" (a failure to create the file is said in the program's create_words).
+// The inputs are handed over as such, so that outputs that coincide with an input can be
+// found by their device and inode before anything is written.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "sys/input_file.h"
+#include "sys/io_problem.h"
+#include "sys/output_file.h"
+
+// How the program says that an output could not be created.
+enum class create_words {
+  fopen,      // "fopen: reason", then "NAME: could not be created"
+  name_first  // "NAME: reason"
+};
+
+struct output_words {
+  create_words create = create_words::fopen;
+  // A line said after "NAME: could not be written", or nothing.
+  const char* after_unwritten = nullptr;
+};
+
+// Writes the output's bytes at the stream's position; false when that failed, the reason
+// noted on the stream or already handed on (a read of an input).
+using output_writer = std::function<bool(output_stream&)>;
+
+// Writes the output `path` with `write`. Nothing when it is in place; otherwise the
+// failure, already said: io_step::create when the file could not be created, changed when
+// an input changed meanwhile, else what failed the write.
+std::optional<io_problem> write_program_output(const std::string& path,
+                                               std::span<const input_file* const> inputs,
+                                               const output_writer& write,
+                                               const output_words& words);
