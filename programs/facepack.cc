@@ -49,12 +49,12 @@ size_t inputs_kept_open() {
 }
 
 // Reads one font file into a new face of `info`, sharing tables already in the pool. The
-// file is kept in `inputs` when its new tables stay in it. Returns 0, or -1 after every
-// problem has been reported.
-int load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
-             std::deque<input_file>& inputs, std::vector<uint8_t>& room) {
+// file is kept in `inputs` when its new tables stay in it. False after every problem has
+// been reported.
+bool load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
+              std::deque<input_file>& inputs, std::vector<uint8_t>& room) {
   std::optional<input_file> opened = open_input(path, print_io_problem);
-  if (!opened) return -1;
+  if (!opened) return false;
   const bool hold = inputs.size() >= keep_open;
   input_file& file = inputs.emplace_back(std::move(*opened));
   const int status = add_font_file(info, path, file_extent{&file, 0, file.size}, hold, room);
@@ -62,27 +62,27 @@ int load_ttf(ttc_info& info, const std::string& path, size_t keep_open,
     close_input(file);
     inputs.pop_back();
   }
-  return status;
+  return status == 0;
 }
 
 // Joins every input at once when they can all stay open and their tables cannot fill the
 // pool: each input's directory is read and checked in turn, then the faces are added
-// together, every table read once to be compared (see ttc/ttc_join.h). Returns 0, or 1
-// after every problem has been reported; nothing, having closed what it opened and said
-// nothing, when the inputs are to be joined one by one instead.
-std::optional<int> join_at_once(ttc_info& info, const std::vector<std::string>& paths,
-                                size_t keep_open, std::deque<input_file>& inputs,
-                                std::vector<uint8_t>& room) {
+// together, every table read once to be compared (see ttc/ttc_join.h). Returns success,
+// or refused after every problem has been reported; nothing, having closed what it opened
+// and said nothing, when the inputs are to be joined one by one instead.
+std::optional<exit_status> join_at_once(ttc_info& info, const std::vector<std::string>& paths,
+                                        size_t keep_open, std::deque<input_file>& inputs,
+                                        std::vector<uint8_t>& room) {
   if (paths.size() - 1 > keep_open) return std::nullopt;
   std::vector<sfnt_face_info> faces;
   size_t tables = 0;
   for (size_t i = 1; i < paths.size(); ++i) {
     std::optional<input_file> opened = open_input(paths[i], print_io_problem);
-    if (!opened) return 1;
+    if (!opened) return exit_status::refused;
     const input_file& file = inputs.emplace_back(std::move(*opened));
     std::optional<sfnt_face_info> face =
         read_font_face(paths[i], file_extent{&file, 0, file.size}, room);
-    if (!face) return 1;
+    if (!face) return exit_status::refused;
     tables += face->tables.size();
     if (tables > ttc_max_tables) {
       for (input_file& input : inputs) close_input(input);
@@ -92,7 +92,8 @@ std::optional<int> join_at_once(ttc_info& info, const std::vector<std::string>& 
     faces.push_back(std::move(*face));
   }
   const std::vector<std::string> face_paths(paths.begin() + 1, paths.end());
-  return add_font_faces(info, face_paths, std::move(faces), room) == 0 ? 0 : 1;
+  const bool added = add_font_faces(info, face_paths, std::move(faces), room) == 0;
+  return added ? exit_status::success : exit_status::refused;
 }
 
 // Whether the collection may replace what `path` names: nothing, or something other than a
@@ -136,10 +137,10 @@ exit_status pack(const std::vector<std::string>& paths, bool verbose) {
   const size_t keep_open = inputs_kept_open();
   std::deque<input_file> inputs;
   std::vector<uint8_t> room;
-  std::optional<int> joined = join_at_once(info, paths, keep_open, inputs, room);
-  exit_status status = joined.value_or(0) == 0 ? exit_status::success : exit_status::refused;
+  const std::optional<exit_status> joined = join_at_once(info, paths, keep_open, inputs, room);
+  exit_status status = joined.value_or(exit_status::success);
   for (size_t i = 1; !joined && i < paths.size() && status == exit_status::success; ++i) {
-    if (load_ttf(info, paths[i], keep_open, inputs, room) != 0) status = exit_status::refused;
+    if (!load_ttf(info, paths[i], keep_open, inputs, room)) status = exit_status::refused;
   }
   if (status == exit_status::success) status = write_collection(info, paths[0], inputs);
   if (status == exit_status::success && verbose) say(report_to::standard_output, pool_report(info));
