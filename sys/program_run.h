@@ -17,4 +17,8 @@ int finish_stdout(int status);
 // memory that reaches it is reported and gives status 1: where an output is being
 // written, the writer has already caught it, discarded the output and answered 2. Memory
 // the run frees is kept for its own reuse rather than given back at once.
+//
+// Before the body, standard input, output and error that were closed are opened on
+// /dev/null (status 2 and "/dev/null: reason" when that fails), and SIGXFSZ is ignored,
+// so that a write past the file size limit fails with EFBIG like a write to a full disk.
 int run_program(int (*body)(int, char**), int argc, char** argv);

@@ -2,6 +2,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 
 #include "support/run_tool.h"
 #include "sys/output_file.h"
+#include "sys/program_run.h"
 
 namespace {
 
@@ -256,6 +258,42 @@ TEST_F(OutputFile, InterruptingSignalsRemoveTheNamedFileAndEndTheProcess) {
           ::_exit(0);
         },
         testing::KilledBySignal(signal_number), "");
+    EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
+    EXPECT_EQ(read_bytes(path("out")), kOld);
+  }
+}
+
+// What the program below writes: 64 KiB to `path` with a new file of `kind`.
+struct big_write {
+  std::string path;
+  temp_kind kind = temp_kind::named;
+};
+big_write g_big_write;
+
+int write_big_output(int, char**) {
+  std::optional<output_file> out = open_output_with(g_big_write.path, g_big_write.kind);
+  if (!out) return 1;
+  const std::vector<uint8_t> bytes(64 * 1024, 'x');
+  return finish_output(*out, write_output_bytes(out->stream, bytes)) == output_error::none ? 0 : 2;
+}
+
+// Past the size the process may write, the write fails (EFBIG) instead of SIGXFSZ ending the
+// process, and the unfinished file is removed as on any failure.
+TEST_F(OutputFile, FileSizeLimitFailsTheWriteAndLeavesNothing) {
+  write_bytes(path("out"), kOld);
+  g_big_write.path = path("out");
+  for (const temp_choice& t : kTempKinds) {
+    SCOPED_TRACE(t.name);
+    g_big_write.kind = t.kind;
+    EXPECT_EXIT(
+        {
+          rlimit limit{};
+          limit.rlim_cur = limit.rlim_max = 16 * 1024;
+          ::setrlimit(RLIMIT_FSIZE, &limit);
+          std::signal(SIGXFSZ, SIG_DFL);
+          ::_exit(run_program(write_big_output, 0, nullptr));
+        },
+        testing::ExitedWithCode(2), "File too large\n.*out: could not be written\n");
     EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
     EXPECT_EQ(read_bytes(path("out")), kOld);
   }
