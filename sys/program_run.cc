@@ -27,13 +27,16 @@ void keep_freed_memory() {
 
 // A program started with standard input, output or error closed would hand that number to
 // the first file it opens, and its report would land in that file: an output being written,
-// or facemend's set-aside tables. Each closed one is opened on /dev/null instead; false when
-// that fails, the run then being unsafe to start.
+// or facemend's set-aside tables. Each closed one is opened on /dev/null instead, or where
+// there is none (a bare chroot) on the root folder as a path only, which can be neither read
+// nor written, as the closed descriptor could not; false when neither can be had, the run
+// then being unsafe to start.
 bool fill_standard_descriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
     // The lowest free number is taken, and every lower one is open by now.
-    const int opened = ::open("/dev/null", O_RDWR);
+    int opened = ::open("/dev/null", O_RDWR);
+    if (opened < 0) opened = ::open("/", O_PATH);
     if (opened == fd) continue;
     if (opened >= 0) ::close(opened);
     return false;
@@ -58,10 +61,7 @@ int finish_stdout(int status) {
 }
 
 int run_program(int (*body)(int, char**), int argc, char** argv) {
-  if (!fill_standard_descriptors()) {
-    std::perror("/dev/null");
-    return 2;
-  }
+  if (!fill_standard_descriptors()) return 2;
   // A file that reaches the size the process may write then fails its write with EFBIG,
   // reported and cleaned up as a full disk is, instead of ending the process mid-write.
   std::signal(SIGXFSZ, SIG_IGN);

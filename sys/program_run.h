@@ -19,6 +19,7 @@ int finish_stdout(int status);
 // the run frees is kept for its own reuse rather than given back at once.
 //
 // Before the body, standard input, output and error that were closed are opened on
-// /dev/null (status 2 and "/dev/null: reason" when that fails), and SIGXFSZ is ignored,
-// so that a write past the file size limit fails with EFBIG like a write to a full disk.
+// /dev/null (status 2, with nowhere sure to say so, when no descriptor can take their
+// place), and SIGXFSZ is ignored, so that a write past the file size limit fails with
+// EFBIG like a write to a full disk.
 int run_program(int (*body)(int, char**), int argc, char** argv);
