@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,6 +138,52 @@ TEST_F(OutputFile, KeepsOwnerAndGroupWhereAllowedAndSpecialBitsOnlyWithThem) {
       EXPECT_EQ(st.st_mode & 07777, c.expected_mode);
       EXPECT_EQ(read_bytes(path("out")), kNew);
       EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
+    }
+  }
+}
+
+// An access ACL as the kernel stores it (version 2, then tag, permissions and id of each
+// entry, little-endian): the owner may read and write, the user `reader` may read, the
+// owning group and others nothing; the mask (read) shows as the file's group bits.
+std::vector<char> reader_acl(uint32_t reader) {
+  const uint32_t entries[][3] = {{0x01, 6, 0xFFFFFFFF},
+                                 {0x02, 4, reader},
+                                 {0x04, 0, 0xFFFFFFFF},
+                                 {0x10, 4, 0xFFFFFFFF},
+                                 {0x20, 0, 0xFFFFFFFF}};
+  std::vector<char> acl = {2, 0, 0, 0};
+  for (const auto& [tag, perm, id] : entries) {
+    for (const uint32_t field : {tag, perm}) acl.insert(acl.end(), {char(field), char(field >> 8)});
+    for (int shift = 0; shift < 32; shift += 8) acl.push_back(char(id >> shift));
+  }
+  return acl;
+}
+
+std::vector<char> attribute(const std::string& path, const char* name) {
+  std::vector<char> value(256);
+  const ssize_t size = ::getxattr(path.c_str(), name, value.data(), value.size());
+  value.resize(size < 0 ? 0 : static_cast<size_t>(size));
+  return value;
+}
+
+TEST_F(OutputFile, ReplacedFileKeepsExtendedAttributesAndAcl) {
+  const std::vector<char> origin = {'t', 'e', 's', 't'};
+  const std::vector<char> acl = reader_acl(65534);
+  for (const temp_choice& t : kTempKinds) {
+    SCOPED_TRACE(t.name);
+    write_bytes(path("out"), kOld);
+    ASSERT_EQ(::chmod(path("out").c_str(), 0600), 0);
+    if (::setxattr(path("out").c_str(), "user.origin", origin.data(), origin.size(), 0) != 0) {
+      ASSERT_EQ(errno, ENOTSUP);
+      GTEST_SKIP() << "no user attributes on " << dir_;
+    }
+    const bool acls =
+        ::setxattr(path("out").c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+    ASSERT_TRUE(write_new(path("out"), t.kind));
+    EXPECT_EQ(attribute(path("out"), "user.origin"), origin);
+    if (acls) {
+      EXPECT_EQ(attribute(path("out"), "system.posix_acl_access"), acl);
+      EXPECT_EQ(stat_of(path("out")).st_mode & 07777, 0640u);
     }
   }
 }
