@@ -90,6 +90,10 @@ void print_io_problem(const io_problem& problem) {
       return say_call_failed("fclose: ", problem.error);
     case io_step::sync:
       return say_call_failed("fsync: ", problem.error);
+    case io_step::attribute:
+      return say_about(problem.file, ("could not keep its extended attribute " + problem.detail +
+                                      ": " + std::strerror(problem.error))
+                                         .c_str());
     default:
       return print_input_problem(problem);
   }

@@ -41,6 +41,7 @@ std::optional<io_problem> write_program_output(const std::string& path,
   opened_output opened = open_output(path);
   if (!opened.file) return say_create_failure(opened.problem, words);
   output_file& out = *opened.file;
+  out.notices = print_io_problem;
   std::optional<io_problem> failure;
   if (!write(out.stream)) failure = out.stream.problem.value_or(io_problem{io_step::said, path});
   if (failure) print_io_problem(*failure);

@@ -17,4 +17,9 @@ exit_status finish_stdout(exit_status status);
 // where an output is being written, the writer has already caught it, discarded the output
 // and answered `failed`. Memory the run frees is kept for its own reuse rather than given
 // back at once.
+//
+// Before the body, standard input, output and error that were closed are opened on
+// /dev/null (status 2, with nowhere sure to say so, when no descriptor can take their
+// place), and SIGXFSZ is ignored, so that a write past the file size limit fails with
+// EFBIG like a write to a full disk.
 int run_program(exit_status (*body)(int, char**), int argc, char** argv);

@@ -2,7 +2,6 @@
 // in argument order, storing each distinct table once.
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +21,7 @@
 #include "programs/join_input.h"
 #include "programs/pack_report.h"
 #include "sys/input_file.h"
+#include "sys/open_files.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_writer.h"
 
@@ -35,17 +35,20 @@ constexpr cli_option kOptions[] = {
     {'v', "verbose", "", "After writing, list the stored tables and the bytes saved."},
 };
 
-// Files kept free for the standard streams, the output and the input being read.
-constexpr rlim_t kSpareFiles = 16;
+// Files kept free for the output, its folder and the input being read.
+constexpr size_t kSpareFiles = 16;
 
 // How many inputs may stay open until the collection is written. Each one that does leaves
 // its new tables in place; past this number an input's new tables are read into memory and
-// the input is closed.
+// the input is closed. Descriptors the program inherited count against its limit too.
 size_t inputs_kept_open() {
-  rlimit limit{};
-  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
-  if (limit.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
-  return limit.rlim_cur > kSpareFiles ? static_cast<size_t>(limit.rlim_cur - kSpareFiles) : 0;
+  const size_t left = files_left_to_open();
+  return left > kSpareFiles ? left - kSpareFiles : 0;
+}
+
+void close_inputs(std::deque<input_file>& inputs) {
+  for (input_file& input : inputs) close_input(input);
+  inputs.clear();
 }
 
 // Reads one font file into a new face of `info`, sharing tables already in the pool. The
@@ -77,6 +80,10 @@ std::optional<exit_status> join_at_once(ttc_info& info, const std::vector<std::s
   std::vector<sfnt_face_info> faces;
   size_t tables = 0;
   for (size_t i = 1; i < paths.size(); ++i) {
+    if (!descriptor_available()) {
+      close_inputs(inputs);
+      return std::nullopt;
+    }
     std::optional<input_file> opened = open_input(paths[i], print_io_problem);
     if (!opened) return exit_status::refused;
     const input_file& file = inputs.emplace_back(std::move(*opened));
@@ -85,8 +92,7 @@ std::optional<exit_status> join_at_once(ttc_info& info, const std::vector<std::s
     if (!face) return exit_status::refused;
     tables += face->tables.size();
     if (tables > ttc_max_tables) {
-      for (input_file& input : inputs) close_input(input);
-      inputs.clear();
+      close_inputs(inputs);
       return std::nullopt;
     }
     faces.push_back(std::move(*face));
@@ -94,6 +100,23 @@ std::optional<exit_status> join_at_once(ttc_info& info, const std::vector<std::s
   const std::vector<std::string> face_paths(paths.begin() + 1, paths.end());
   const bool added = add_font_faces(info, face_paths, std::move(faces), room) == 0;
   return added ? exit_status::success : exit_status::refused;
+}
+
+// Joins the inputs one by one, the first `keep_open` of them staying open. Returns success,
+// or refused after every problem has been reported; nothing, having closed what it opened
+// and said nothing, when an input to stay open finds no descriptor left, the system having
+// fewer to give than the limit said (files open system-wide, a count gone stale).
+std::optional<exit_status> join_one_by_one(ttc_info& info, const std::vector<std::string>& paths,
+                                           size_t keep_open, std::deque<input_file>& inputs,
+                                           std::vector<uint8_t>& room) {
+  for (size_t i = 1; i < paths.size(); ++i) {
+    if (inputs.size() < keep_open && !descriptor_available()) {
+      close_inputs(inputs);
+      return std::nullopt;
+    }
+    if (!load_ttf(info, paths[i], keep_open, inputs, room)) return exit_status::refused;
+  }
+  return exit_status::success;
 }
 
 // Whether the collection may replace what `path` names: nothing, or something other than a
@@ -137,11 +160,15 @@ exit_status pack(const std::vector<std::string>& paths, bool verbose) {
   const size_t keep_open = inputs_kept_open();
   std::deque<input_file> inputs;
   std::vector<uint8_t> room;
-  const std::optional<exit_status> joined = join_at_once(info, paths, keep_open, inputs, room);
-  exit_status status = joined.value_or(exit_status::success);
-  for (size_t i = 1; !joined && i < paths.size() && status == exit_status::success; ++i) {
-    if (!load_ttf(info, paths[i], keep_open, inputs, room)) status = exit_status::refused;
+  std::optional<exit_status> joined = join_at_once(info, paths, keep_open, inputs, room);
+  if (!joined) joined = join_one_by_one(info, paths, keep_open, inputs, room);
+  if (!joined) {
+    // Begun afresh with one input open at a time: one descriptor is all it takes, and an
+    // open that still fails is the system's refusal, reported as such.
+    info = ttc_info{};
+    joined = join_one_by_one(info, paths, 0, inputs, room);
   }
+  exit_status status = *joined;
   if (status == exit_status::success) status = write_collection(info, paths[0], inputs);
   if (status == exit_status::success && verbose) say(report_to::standard_output, pool_report(info));
   for (input_file& file : inputs) close_input(file);

@@ -18,6 +18,8 @@ enum class io_step {
   write,        // a write to an output failed (error)
   close,        // closing an output failed (error)
   sync,         // flushing an output to the disk failed (error)
+  attribute,    // a replaced file's extended attribute `detail` could not be kept (error);
+                // the output is written all the same
   said,         // a failure already put into words where it happened (a read of an input,
                 // handed on; a layout too large): nothing more to say of it
 };
@@ -30,6 +32,7 @@ struct io_problem {
   std::string file;  // the name as given, or a description of a temporary file
   int error = 0;     // errno of the failed call; 0 when the failure was not the system's
   special_kind kind = special_kind::other;
+  std::string detail{};  // the attribute's name (step attribute only)
 };
 
 // Where a library hands a problem the moment it meets it, so that its words come out in

@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+
+#include "sys/file_attributes.h"
 
 namespace {
 
@@ -45,9 +48,22 @@ bool open_special_file(output_file& out) {
   return out.special_fd >= 0;
 }
 
-// Gives the complete file the replaced file's owner and group where the process may, and
-// its final mode; the setuid, setgid and sticky bits only stay with the owner and group
-// they were set for.
+// Gives the complete file the replaced file's extended attributes (its ACL among them); one
+// that cannot be kept is handed to the output's notices, and the file keeps the narrower
+// permissions (see file_attributes.h). Answers the mode the file is to get.
+mode_t keep_attributes(const output_file& out, mode_t mode) {
+  const attribute_copy copy = copy_attributes(out.path, out.temp.fd, mode);
+  for (const attribute_loss& loss : copy.lost) {
+    io_problem lost{io_step::attribute, out.name, loss.error};
+    lost.detail = loss.name;
+    hand_on(out.notices, lost);
+  }
+  return copy.mode;
+}
+
+// Gives the complete file the replaced file's owner and group where the process may, its
+// extended attributes, and its final mode; the setuid, setgid and sticky bits only stay with
+// the owner and group they were set for.
 void set_owner_and_mode(output_file& out) {
   mode_t mode = out.mode;
   const int fd = out.temp.fd;
@@ -59,6 +75,7 @@ void set_owner_and_mode(output_file& out) {
     struct stat now {};
     if (::fstat(fd, &now) != 0 || now.st_uid != out.owner || now.st_gid != out.group)
       mode &= ~mode_t{07000};
+    mode = keep_attributes(out, mode);
   }
   ::fchmod(fd, mode);
 }

@@ -6,7 +6,10 @@
 //
 // The new file gets its final mode only when complete: the replaced file's, or 0666 less
 // the umask. A replaced file's owner and group are kept where the process may set them,
-// and the setuid, setgid and sticky bits are dropped when they could not be. The file is
+// and the setuid, setgid and sticky bits are dropped when they could not be. Its extended
+// attributes, the ACL among them, are kept too (see file_attributes.h); one that could not
+// be is named on standard error ("NAME: could not keep its extended attribute ATTR:
+// reason"), and the file is written all the same. The file is
 // flushed to the disk before it replaces one, and the folder after the replacement.
 //
 // A symbolic link named as the output stays a link: the file it points to is replaced (or
@@ -48,6 +51,7 @@ struct output_file {
   mode_t mode = 0;       // the mode the new file gets once complete
   uid_t owner = 0;       // the replaced file's owner and group
   gid_t group = 0;
+  io_sink notices = nullptr;  // where an attribute that could not be kept is handed on
 };
 
 // Opens the output `path`; otherwise the problem (io_step::create, a folder of that name

@@ -14,15 +14,16 @@ namespace {
 
 constexpr size_t kMessageRoom = 4096;
 
-// While it lives, processes started by the test may not write past `bytes` in any file;
-// SIGXFSZ is ignored so that they see the failed write instead of being killed.
+// While it lives, processes started by the test may not write past `bytes` in any file.
+// SIGXFSZ keeps its default action, which ends a process that writes past the limit: the
+// programs must ignore it themselves to see the failed write.
 struct file_size_cap {
   explicit file_size_cap(rlim_t bytes) {
     ::getrlimit(RLIMIT_FSIZE, &old);
     rlimit capped = old;
     capped.rlim_cur = bytes;
     ::setrlimit(RLIMIT_FSIZE, &capped);
-    old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    old_handler = std::signal(SIGXFSZ, SIG_DFL);
   }
   ~file_size_cap() {
     ::setrlimit(RLIMIT_FSIZE, &old);

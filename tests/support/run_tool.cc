@@ -27,6 +27,9 @@ std::string slurp(const std::filesystem::path& path) {
   ::dup2(in_fd, 0);
   ::dup2(out_fd, 1);
   ::dup2(err_fd, 2);
+  // The program gets the three standard descriptors and no other, whatever the test
+  // process inherited: tests of descriptor limits count on it.
+  ::close_range(3, ~0U, 0);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

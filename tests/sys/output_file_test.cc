@@ -2,9 +2,11 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +17,8 @@
 
 #include "support/run_tool.h"
 #include "sys/output_file.h"
+#include "cli/messages.h"
+#include "cli/program_run.h"
 
 namespace {
 
@@ -139,6 +143,52 @@ TEST_F(OutputFile, KeepsOwnerAndGroupWhereAllowedAndSpecialBitsOnlyWithThem) {
   }
 }
 
+// An access ACL as the kernel stores it (version 2, then tag, permissions and id of each
+// entry, little-endian): the owner may read and write, the user `reader` may read, the
+// owning group and others nothing; the mask (read) shows as the file's group bits.
+std::vector<char> reader_acl(uint32_t reader) {
+  const uint32_t entries[][3] = {{0x01, 6, 0xFFFFFFFF},
+                                 {0x02, 4, reader},
+                                 {0x04, 0, 0xFFFFFFFF},
+                                 {0x10, 4, 0xFFFFFFFF},
+                                 {0x20, 0, 0xFFFFFFFF}};
+  std::vector<char> acl = {2, 0, 0, 0};
+  for (const auto& [tag, perm, id] : entries) {
+    for (const uint32_t field : {tag, perm}) acl.insert(acl.end(), {char(field), char(field >> 8)});
+    for (int shift = 0; shift < 32; shift += 8) acl.push_back(char(id >> shift));
+  }
+  return acl;
+}
+
+std::vector<char> attribute(const std::string& path, const char* name) {
+  std::vector<char> value(256);
+  const ssize_t size = ::getxattr(path.c_str(), name, value.data(), value.size());
+  value.resize(size < 0 ? 0 : static_cast<size_t>(size));
+  return value;
+}
+
+TEST_F(OutputFile, ReplacedFileKeepsExtendedAttributesAndAcl) {
+  const std::vector<char> origin = {'t', 'e', 's', 't'};
+  const std::vector<char> acl = reader_acl(65534);
+  for (const temp_choice& t : kTempKinds) {
+    SCOPED_TRACE(t.name);
+    write_bytes(path("out"), kOld);
+    ASSERT_EQ(::chmod(path("out").c_str(), 0600), 0);
+    if (::setxattr(path("out").c_str(), "user.origin", origin.data(), origin.size(), 0) != 0) {
+      ASSERT_EQ(errno, ENOTSUP);
+      GTEST_SKIP() << "no user attributes on " << dir_;
+    }
+    const bool acls =
+        ::setxattr(path("out").c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+    ASSERT_TRUE(write_new(path("out"), t.kind));
+    EXPECT_EQ(attribute(path("out"), "user.origin"), origin);
+    if (acls) {
+      EXPECT_EQ(attribute(path("out"), "system.posix_acl_access"), acl);
+      EXPECT_EQ(stat_of(path("out")).st_mode & 07777, 0640u);
+    }
+  }
+}
+
 TEST_F(OutputFile, SpecialFileIsWrittenInPlace) {
   int pipe_fds[2];
   ASSERT_EQ(::pipe(pipe_fds), 0);
@@ -256,6 +306,45 @@ TEST_F(OutputFile, InterruptingSignalsRemoveTheNamedFileAndEndTheProcess) {
           ::_exit(0);
         },
         testing::KilledBySignal(signal_number), "");
+    EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
+    EXPECT_EQ(read_bytes(path("out")), kOld);
+  }
+}
+
+// What the program below writes: 64 KiB to `path` with a new file of `kind`.
+struct big_write {
+  std::string path;
+  temp_kind kind = temp_kind::named;
+};
+big_write g_big_write;
+
+exit_status write_big_output(int, char**) {
+  std::optional<output_file> out = open_output_with(g_big_write.path, g_big_write.kind).file;
+  if (!out) return exit_status::refused;
+  const std::vector<uint8_t> bytes(64 * 1024, 'x');
+  std::optional<io_problem> failure;
+  if (!write_output_bytes(out->stream, bytes)) failure = out->stream.problem;
+  if (failure) print_io_problem(*failure);
+  return finish_output(*out, failure) || failure ? exit_status::failed : exit_status::success;
+}
+
+// Past the size the process may write, the write fails (EFBIG) instead of SIGXFSZ ending the
+// process, and the unfinished file is removed as on any failure.
+TEST_F(OutputFile, FileSizeLimitFailsTheWriteAndLeavesNothing) {
+  write_bytes(path("out"), kOld);
+  g_big_write.path = path("out");
+  for (const temp_choice& t : kTempKinds) {
+    SCOPED_TRACE(t.name);
+    g_big_write.kind = t.kind;
+    EXPECT_EXIT(
+        {
+          rlimit limit{};
+          limit.rlim_cur = limit.rlim_max = 16 * 1024;
+          ::setrlimit(RLIMIT_FSIZE, &limit);
+          std::signal(SIGXFSZ, SIG_DFL);
+          ::_exit(run_program(write_big_output, 0, nullptr));
+        },
+        testing::ExitedWithCode(2), "File too large\n");
     EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
     EXPECT_EQ(read_bytes(path("out")), kOld);
   }
