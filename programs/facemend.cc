@@ -10,6 +10,8 @@
 #include "fixer/collection_repair.h"
 #include "fixer/face_file.h"
 #include "fixer/face_repair.h"
+#include "programs/collection_messages.h"
+#include "programs/mend_input.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
 #include "sys/scratch_file.h"
@@ -102,6 +104,10 @@ int mend_collection(const facemend_args& args, const input_file& file) {
   if (!args.check) scratch = open_scratch_file(args.files[1]);
   const collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size},
                                                      changed, scratch ? &*scratch : nullptr);
+  if (result.unreadable) {
+    print_ttc_problem(*result.unreadable);
+    std::fputs("parse failed...\n", stderr);
+  }
   int status = result.status;
   if (status == 0 && args.check) status = report_check(changed);
   if (status == 0 && !args.check) {
@@ -113,15 +119,10 @@ int mend_collection(const facemend_args& args, const input_file& file) {
 }
 
 // Repairs a single font; writes it unless checking.
-int mend_single(const facemend_args& args, const input_file& file) {
-  const std::optional<std::vector<uint8_t>> bytes = load_single_font(file);
-  if (!bytes) return 1;
-  std::string error;
-  std::optional<sfnt_face_info> face = parse_sfnt_face_info(*bytes, error);
-  if (!face) {
-    std::fputs(error.c_str(), stderr);
-    return 1;
-  }
+int mend_single(const facemend_args& args, const mend_input& input) {
+  std::vector<uint8_t> bytes;
+  std::optional<sfnt_face_info> face = load_single_font(input, bytes);
+  if (!face) return 1;
   const sfnt_face_info before = *face;
   if (const int status = repair_face(*face); status != 0) return status;
   if (args.check) {
@@ -136,8 +137,8 @@ int mend_single(const facemend_args& args, const input_file& file) {
 int run(const facemend_args& args) {
   std::optional<mend_input> input = open_mend_input(args.files[0]);
   if (!input) return 1;
-  const int status =
-      input->collection ? mend_collection(args, input->file) : mend_single(args, input->file);
+  const int status = input->font.kind == font_kind::collection ? mend_collection(args, input->file)
+                                                               : mend_single(args, *input);
   close_input(input->file);
   return status;
 }

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -17,6 +16,7 @@
 #include "cli/command_line.h"
 #include "programs/join_input.h"
 #include "programs/pack_report.h"
+#include "sfnt/font_file.h"
 #include "sys/input_file.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
@@ -78,8 +78,7 @@ std::optional<int> join_at_once(ttc_info& info, const std::vector<std::string>& 
     std::optional<input_file> opened = open_input(paths[i]);
     if (!opened) return 1;
     const input_file& file = inputs.emplace_back(std::move(*opened));
-    std::optional<sfnt_face_info> face =
-        read_font_face(paths[i], file_extent{&file, 0, file.size}, room);
+    std::optional<sfnt_face_info> face = read_font_face(paths[i], file_extent{&file, 0, file.size});
     if (!face) return 1;
     tables += face->tables.size();
     if (tables > ttc_max_tables) {
@@ -101,9 +100,8 @@ bool may_replace(const std::string& path) {
   if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0)
     return true;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  char tag[4] = {};
-  const bool collection =
-      fd >= 0 && ::pread(fd, tag, sizeof tag, 0) == 4 && std::memcmp(tag, "ttcf", sizeof tag) == 0;
+  uint8_t tag[4] = {};
+  const bool collection = fd >= 0 && ::pread(fd, tag, sizeof tag, 0) == 4 && starts_collection(tag);
   if (fd >= 0) ::close(fd);
   return collection;
 }

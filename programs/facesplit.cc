@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "programs/collection_messages.h"
 #include "programs/face_names.h"
 #include "programs/pool_usage.h"
 #include "programs/split_command.h"
@@ -35,7 +36,7 @@ void list_faces(const ttc_info& info, const std::vector<bool>& selected) {
     std::string shared;
     for (const int32_t index : info.faces[face]->table_indices) {
       if (users[static_cast<size_t>(index)].size() > 1)
-        shared += " " + tag_word(info.tables[static_cast<size_t>(index)].tag);
+        shared += " " + tag_text(info.tables()[static_cast<size_t>(index)].tag, tag_form::word);
     }
     std::printf("%zu %s %s %zu%s\n", face, name ? name->c_str() : "-",
                 is_cff_face(*info.faces[face]) ? "CFF" : "TrueType",
@@ -115,8 +116,11 @@ int write_faces(const ttc_info& info, const input_file& collection,
 }
 
 int split(input_file& collection, const split_request& request) {
-  std::optional<ttc_info> info = ttc_parse_binary(file_extent{&collection, 0, collection.size});
+  ttc_problem problem;
+  std::optional<ttc_info> info =
+      ttc_parse_binary(file_extent{&collection, 0, collection.size}, problem);
   if (!info) {
+    print_ttc_problem(problem);
     std::fputs("parse failed...\n", stderr);
     return 1;
   }

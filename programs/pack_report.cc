@@ -24,16 +24,16 @@ std::string percent(uint64_t part, uint64_t whole) {
 void print_pool_report(const ttc_info& info, std::FILE* stream) {
   const std::vector<std::vector<size_t>> users = faces_using_entries(info);
   uint64_t stored = 0;
-  for (size_t i = 0; i < info.tables.size(); ++i) {
-    const uint64_t length = table_length(info.tables[i].bytes);
+  for (size_t i = 0; i < info.tables().size(); ++i) {
+    const uint64_t length = table_length(info.tables()[i].bytes);
     stored += length;
-    std::fprintf(stream, "%s %s %s\n", tag_word(info.tables[i].tag).c_str(),
+    std::fprintf(stream, "%s %s %s\n", tag_text(info.tables()[i].tag, tag_form::word).c_str(),
                  std::to_string(length).c_str(), joined(users[i]).c_str());
   }
   uint64_t inputs = 0;
   for (const std::shared_ptr<const ttc_face>& face : info.faces)
     for (const int32_t index : face->table_indices)
-      inputs += table_length(info.tables[static_cast<size_t>(index)].bytes);
+      inputs += table_length(info.tables()[static_cast<size_t>(index)].bytes);
   std::fprintf(stream, "inputs %s bytes, stored %s bytes, saved %s%%\n",
                std::to_string(inputs).c_str(), std::to_string(stored).c_str(),
                percent(inputs - stored, inputs).c_str());

@@ -21,13 +21,21 @@ bool fits_offsets(uint64_t end) {
   return false;
 }
 
+// The header version written for a collection read as `version`. A version 2 header
+// carries three DSIG fields after the offset array, naming a signature that the pool does
+// not hold (and that would not sign the new file); such a collection is written as
+// version 1.0, whose header ends with the offset array.
+uint32_t written_version(uint32_t version) {
+  return version >= 0x00020000 ? 0x00010000 : version;
+}
+
 // The records of a face's directory, with the pool entries at `offsets`.
 std::vector<sfnt_record> face_records(const ttc_info& info, const ttc_face& face,
                                       const std::vector<uint64_t>& offsets) {
   std::vector<sfnt_record> records;
   records.reserve(face.table_indices.size());
   for (const int32_t index : face.table_indices) {
-    const ttc_table& table = info.tables[static_cast<size_t>(index)];
+    const ttc_table& table = info.tables()[static_cast<size_t>(index)];
     records.push_back({table.tag, table.checksum,
                        static_cast<uint32_t>(offsets[static_cast<size_t>(index)]),
                        static_cast<uint32_t>(table_length(table.bytes))});
@@ -39,7 +47,7 @@ std::vector<sfnt_record> face_records(const ttc_info& info, const ttc_face& face
 std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<uint64_t>& offsets) {
   std::vector<uint8_t> header(kTtcHeaderSize + 4 * info.faces.size());
   std::copy_n(make_tag("ttcf").begin(), 4, header.begin());
-  write_uint32(header.data() + 4, info.version);
+  write_uint32(header.data() + 4, written_version(info.version));
   write_uint32(header.data() + 8, static_cast<uint32_t>(info.faces.size()));
   for (size_t f = 0; f < info.faces.size(); ++f) {
     write_uint32(header.data() + kTtcHeaderSize + 4 * f, static_cast<uint32_t>(header.size()));
@@ -53,8 +61,8 @@ int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy ho
   uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
   for (const auto& face : info.faces) end += sfnt_directory_size(face->table_indices.size());
   std::vector<uint64_t> offsets;
-  offsets.reserve(info.tables.size());
-  for (const ttc_table& table : info.tables) {
+  offsets.reserve(info.tables().size());
+  for (const ttc_table& table : info.tables()) {
     offsets.push_back(end);
     end += padded_length(table_length(table.bytes));
   }
@@ -62,7 +70,7 @@ int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy ho
 
   if (!write_output_bytes(stream, collection_header(info, offsets))) return -1;
   std::vector<uint8_t> room;
-  for (const ttc_table& table : info.tables) {
+  for (const ttc_table& table : info.tables()) {
     if (!write_table(stream, table.tag, table.bytes, table.checksum, how, room)) return -1;
   }
   return static_cast<int64_t>(end);
