@@ -12,6 +12,7 @@
 #include "fixer/face_repair.h"
 #include "programs/collection_messages.h"
 #include "programs/mend_input.h"
+#include "programs/write_messages.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
 #include "sys/scratch_file.h"
@@ -87,7 +88,9 @@ int write_collection(const std::string& path, const ttc_info& info, const input_
     report_create_failure(path);
     return 2;
   }
-  bool written = ttc_write_to_file(info, out->stream, extent_copy::kernel) >= 0;
+  bool too_large = false;
+  bool written = ttc_write_to_file(info, out->stream, extent_copy::kernel, &too_large) >= 0;
+  if (too_large) print_too_large_output();
   if (written && !input_unchanged(from)) {
     std::fprintf(stderr, "%s: changed since it was read\n", from.name.c_str());
     written = false;

@@ -16,6 +16,7 @@
 #include "cli/command_line.h"
 #include "programs/join_input.h"
 #include "programs/pack_report.h"
+#include "programs/write_messages.h"
 #include "sfnt/font_file.h"
 #include "sys/input_file.h"
 #include "sys/output_file.h"
@@ -113,8 +114,10 @@ int write_collection(const ttc_info& info, const std::string& path) {
     report_create_failure(path);
     return 2;
   }
-  const output_error error =
-      finish_output(*out, ttc_write_to_file(info, out->stream, extent_copy::checked) >= 0);
+  bool too_large = false;
+  const bool written = ttc_write_to_file(info, out->stream, extent_copy::checked, &too_large) >= 0;
+  if (too_large) print_too_large_output();
+  const output_error error = finish_output(*out, written);
   if (error == output_error::create) report_create_failure(path);
   if (error == output_error::write) std::fputs("write failed.\n", stderr);
   return error == output_error::none ? 0 : 2;

@@ -16,6 +16,7 @@
 #include "programs/face_names.h"
 #include "programs/pool_usage.h"
 #include "programs/split_command.h"
+#include "programs/write_messages.h"
 #include "sys/input_file.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
@@ -87,7 +88,10 @@ int write_face(const ttc_info& info, size_t face, const input_file& collection,
     return -1;
   }
   errno = 0;  // a failure that is not the system's leaves no reason in out->failure
-  const bool written = ttc_write_face_to_file(info, face, out->stream, extent_copy::kernel) >= 0;
+  bool too_large = false;
+  const bool written =
+      ttc_write_face_to_file(info, face, out->stream, extent_copy::kernel, &too_large) >= 0;
+  if (too_large) print_too_large_output();
   const bool unchanged = input_unchanged(collection);
   if (!unchanged) std::fprintf(stderr, "%s: changed since it was read\n", collection.name.c_str());
   const output_error error = finish_output(*out, written && unchanged);

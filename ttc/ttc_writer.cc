@@ -1,7 +1,6 @@
 #include "ttc/ttc_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <new>
 #include <vector>
@@ -15,9 +14,10 @@ namespace {
 
 constexpr uint64_t kTtcHeaderSize = 12;
 
-bool fits_offsets(uint64_t end) {
+// Whether a layout that ends at `end` fits 32-bit offsets; notes it in `too_large` if not.
+bool fits_offsets(uint64_t end, bool* too_large) {
   if (end <= UINT32_MAX) return true;
-  std::fputs("Output too large: its offsets would pass 4 GiB.\n", stderr);
+  if (too_large != nullptr) *too_large = true;
   return false;
 }
 
@@ -57,7 +57,8 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
   return header;
 }
 
-int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy how) {
+int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy how,
+                         bool* too_large) {
   uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
   for (const auto& face : info.faces) end += sfnt_directory_size(face->table_indices.size());
   std::vector<uint64_t> offsets;
@@ -66,7 +67,7 @@ int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy ho
     offsets.push_back(end);
     end += padded_length(table_length(table.bytes));
   }
-  if (!fits_offsets(end)) return -1;
+  if (!fits_offsets(end, too_large)) return -1;
 
   if (!write_output_bytes(stream, collection_header(info, offsets))) return -1;
   std::vector<uint8_t> room;
@@ -76,10 +77,11 @@ int64_t write_collection(const ttc_info& info, std::FILE* stream, extent_copy ho
   return static_cast<int64_t>(end);
 }
 
-int64_t write_face(const ttc_info& info, size_t face, std::FILE* stream, extent_copy how) {
+int64_t write_face(const ttc_info& info, size_t face, std::FILE* stream, extent_copy how,
+                   bool* too_large) {
   const sfnt_face_info single = ttc_face_tables(info, face);
   const uint64_t end = sfnt_face_size(single);
-  if (!fits_offsets(end)) return -1;
+  if (!fits_offsets(end, too_large)) return -1;
   std::vector<sfnt_record> records = sfnt_face_layout(single);
   // A pool entry that the face lists twice is written at both places, and both records
   // name the later one, as collections split by earlier versions have them.
@@ -93,9 +95,10 @@ int64_t write_face(const ttc_info& info, size_t face, std::FILE* stream, extent_
 
 }  // namespace
 
-int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how) {
+int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy how,
+                          bool* too_large) {
   try {
-    return write_collection(info, stream, how);
+    return write_collection(info, stream, how, too_large);
   } catch (const std::bad_alloc&) {
     report_memory_failure();
     return -1;
@@ -103,9 +106,9 @@ int64_t ttc_write_to_file(const ttc_info& info, std::FILE* stream, extent_copy h
 }
 
 int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, std::FILE* stream,
-                               extent_copy how) {
+                               extent_copy how, bool* too_large) {
   try {
-    return write_face(info, face, stream, how);
+    return write_face(info, face, stream, how, too_large);
   } catch (const std::bad_alloc&) {
     report_memory_failure();
     return -1;
