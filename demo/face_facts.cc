@@ -11,7 +11,7 @@
 
 namespace {
 
-void read_names(const font_face& face, face_facts& facts) {
+void read_names(const sfnt_face_info& face, face_facts& facts) {
   const auto bytes = face_table_bytes(face, "name");
   std::string error;
   const std::optional<sfnt_name_table> names =
@@ -24,7 +24,7 @@ void read_names(const font_face& face, face_facts& facts) {
     facts.mac_full = names->records[*i].string;
 }
 
-void read_cmap(const font_face& face, face_facts& facts) {
+void read_cmap(const sfnt_face_info& face, face_facts& facts) {
   const auto table = face_table_bytes(face, "cmap");
   if (!table) return;
   const std::optional<uint16_t> count = u16_at(*table, 2);
@@ -62,7 +62,7 @@ std::optional<std::string> shift_jis_to_utf8(const std::vector<uint8_t>& bytes) 
 
 }  // namespace
 
-face_facts read_face_facts(const font_face& face) {
+face_facts read_face_facts(const sfnt_face_info& face) {
   face_facts facts;
   read_names(face, facts);
   read_cmap(face, facts);

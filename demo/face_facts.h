@@ -27,7 +27,7 @@ struct face_facts {
   std::optional<uint32_t> checksum_adjustment;
 };
 
-face_facts read_face_facts(const font_face& face);
+face_facts read_face_facts(const sfnt_face_info& face);
 
 // Name bytes for a terminal: printable ASCII as it is, every other byte as \xNN. Bytes
 // that form Shift-JIS text are followed by that text in UTF-8.

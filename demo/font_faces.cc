@@ -3,56 +3,57 @@
 #include <cstdio>
 
 #include "cli/messages.h"
-#include "sfnt/sfnt_directory.h"
+#include "programs/collection_messages.h"
+#include "sfnt/font_file.h"
 #include "sys/input_file.h"
 #include "ttc/ttc_reader.h"
 
 namespace {
 
-std::optional<font_file> read_collection(std::span<const uint8_t> bytes) {
-  const std::optional<ttc_info> info = ttc_parse_binary(bytes);  // reports its own refusals
-  if (!info) return std::nullopt;
-  font_file file{true, info->tables.size(), {}};
-  for (const auto& face : info->faces) {
-    font_face out;
-    for (const int32_t index : face->table_indices) {
-      const ttc_table& table = info->tables[static_cast<size_t>(index)];
-      const std::span<const uint8_t> held = held_bytes(table.bytes);
-      out.tables.push_back({table.tag, {held.begin(), held.end()}});
-    }
-    file.faces.push_back(std::move(out));
+bool read_collection(font_faces& out) {
+  ttc_problem problem;
+  const std::optional<ttc_info> info =
+      ttc_parse_binary(std::span<const uint8_t>(*out.bytes), problem);
+  if (!info) {
+    print_ttc_problem(problem);
+    return false;
   }
-  return file;
-}
-
-std::optional<font_file> read_single(const std::string& path, std::span<const uint8_t> bytes) {
-  std::string problem;
-  const std::optional<sfnt_directory> dir = read_sfnt_directory(bytes, 0, problem);
-  if (!dir) {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
-    return std::nullopt;
-  }
-  font_face face;
-  for (const sfnt_record& record : dir->records) {
-    const auto table = bytes.subspan(record.offset, record.length);  // checked by the reader
-    face.tables.push_back({record.tag, {table.begin(), table.end()}});
-  }
-  return font_file{false, face.tables.size(), {std::move(face)}};
+  out.collection = true;
+  out.stored_tables = info->tables().size();
+  for (size_t i = 0; i < info->faces.size(); ++i) out.faces.push_back(ttc_face_tables(*info, i));
+  return true;
 }
 
 }  // namespace
 
-std::optional<font_file> read_font_file(const std::string& path) {
-  const loaded_file loaded = load_file(path, print_io_problem);
+std::optional<font_faces> read_font_faces(const std::string& path) {
+  loaded_file loaded = load_file(path, print_io_problem);
   if (loaded.status != load_status::loaded) return std::nullopt;
-  if (is_collection_file(loaded.data)) return read_collection(loaded.data);
-  return read_single(path, loaded.data);
+  font_faces out;
+  out.bytes = std::make_shared<const std::vector<uint8_t>>(std::move(loaded.data));
+  const std::span<const uint8_t> bytes(*out.bytes);
+  font_problem problem;
+  const std::optional<font_file> font = open_font_file(bytes, problem);
+  if (font && font->kind == font_kind::collection) {
+    if (!read_collection(out)) return std::nullopt;
+    return out;
+  }
+  if (!font) {
+    if (problem.fault == font_fault::unknown_version)
+      std::fprintf(stderr, "%s: unknown sfnt version 0x%08X\n", path.c_str(), problem.version);
+    else if (problem.fault != font_fault::unread)
+      std::fprintf(stderr, "%s: %s\n", path.c_str(),
+                   problem.detail.empty() ? "empty file" : problem.detail.c_str());
+    return std::nullopt;
+  }
+  out.stored_tables = font->directory.records.size();
+  out.faces.push_back(sfnt_face_from_directory(bytes, font->directory));
+  return out;
 }
 
-std::optional<std::span<const uint8_t>> face_table_bytes(const font_face& face,
+std::optional<std::span<const uint8_t>> face_table_bytes(const sfnt_face_info& face,
                                                          std::string_view tag) {
-  const sfnt_tag wanted = make_tag(tag);
-  for (const face_table& table : face.tables)
-    if (table.tag == wanted) return std::span<const uint8_t>(table.bytes);
-  return std::nullopt;
+  const std::optional<size_t> index = find_sfnt_table_index(face, tag);
+  if (!index) return std::nullopt;
+  return sfnt_table_bytes(face.tables[*index]);
 }

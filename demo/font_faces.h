@@ -1,34 +1,28 @@
-// The faces of a font file for the demo's report: a single-face font or each face of a
-// collection, as its directory's tags and the bytes of each table.
+// The faces of a font file for the demo's report, read as the programs read them: the one
+// opener decides what the file is; a collection is read by ttc/, a single font is a
+// collection of one face.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "sfnt/byte_fields.h"
+#include "sfnt/sfnt_face.h"
 
-struct face_table {
-  sfnt_tag tag{};
-  std::vector<uint8_t> bytes;  // a copy, so the face outlives the loaded file
-};
-
-struct font_face {
-  std::vector<face_table> tables;  // in directory order
-};
-
-struct font_file {
+struct font_faces {
+  std::shared_ptr<const std::vector<uint8_t>> bytes;  // the loaded file, which the faces view
   bool collection = false;
   size_t stored_tables = 0;  // distinct tables the file holds (a collection shares some)
-  std::vector<font_face> faces;
+  std::vector<sfnt_face_info> faces;
 };
 
 // Reads `path`; nothing, after a message on standard error, when it is neither a readable
 // single-face font nor a readable collection.
-std::optional<font_file> read_font_file(const std::string& path);
+std::optional<font_faces> read_font_faces(const std::string& path);
 
 // The bytes of the first table tagged `tag`, or nothing.
-std::optional<std::span<const uint8_t>> face_table_bytes(const font_face& face,
+std::optional<std::span<const uint8_t>> face_table_bytes(const sfnt_face_info& face,
                                                          std::string_view tag);

@@ -47,20 +47,20 @@ void print_change(const char* what, const std::string& before, const std::string
     std::printf("  %s:\n        %s\n     -> %s\n", what, before.c_str(), after.c_str());
 }
 
-void print_tables(const font_face& before, const font_face& after) {
+void print_tables(const sfnt_face_info& before, const sfnt_face_info& after) {
   std::string changed, kept;
-  for (const face_table& table : after.tables) {
+  for (const sfnt_table& table : after.tables) {
     const std::string tag = tag_text(table.tag);
     const auto old = face_table_bytes(before, tag);
-    const bool same =
-        old && std::equal(old->begin(), old->end(), table.bytes.begin(), table.bytes.end());
+    const std::span<const uint8_t> bytes = sfnt_table_bytes(table);
+    const bool same = old && std::equal(old->begin(), old->end(), bytes.begin(), bytes.end());
     (same ? kept : changed) += " " + tag;
   }
   std::printf("  tables changed:%s\n", changed.empty() ? " (none)" : changed.c_str());
   std::printf("  tables kept byte for byte:%s\n", kept.empty() ? " (none)" : kept.c_str());
 }
 
-void print_face(size_t index, const font_face& before, const font_face& after) {
+void print_face(size_t index, const sfnt_face_info& before, const sfnt_face_info& after) {
   const face_facts old_facts = read_face_facts(before);
   const face_facts facts = read_face_facts(after);
   std::printf("Face %zu, \"%s\":\n", index, facts.windows_family.value_or("?").c_str());
@@ -81,7 +81,7 @@ void print_face(size_t index, const font_face& before, const font_face& after) {
   print_tables(before, after);
 }
 
-void print_file(const char* path, const font_file& file) {
+void print_file(const char* path, const font_faces& file) {
   if (file.collection)
     std::printf("%s: a collection of %zu faces storing %zu distinct tables\n", path,
                 file.faces.size(), file.stored_tables);
@@ -96,8 +96,8 @@ int main(int argc, char** argv) {
     std::fputs("usage: font_report BEFORE AFTER\n", stderr);
     return 1;
   }
-  const std::optional<font_file> before = read_font_file(argv[1]);
-  const std::optional<font_file> after = read_font_file(argv[2]);
+  const std::optional<font_faces> before = read_font_faces(argv[1]);
+  const std::optional<font_faces> after = read_font_faces(argv[2]);
   if (!before || !after) return 1;
   print_file(argv[1], *before);
   print_file(argv[2], *after);

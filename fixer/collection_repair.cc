@@ -49,11 +49,11 @@ void restore_unchanged(const sfnt_face_info& original, const sfnt_face_info& hel
 // tables a repair changed) to the scratch file; an entry whose bytes could not be set
 // aside keeps them.
 void set_aside_new_tables(ttc_info& pool, size_t first, input_file& scratch) {
-  for (size_t i = first; i < pool.tables.size(); ++i) {
-    table_bytes& bytes = pool.tables[i].bytes;
+  for (size_t i = first; i < pool.tables().size(); ++i) {
+    const table_bytes& bytes = pool.tables()[i].bytes;
     if (!std::holds_alternative<std::vector<uint8_t>>(bytes)) continue;
     if (const std::optional<file_extent> extent = set_aside(scratch, held_bytes(bytes)))
-      bytes = *extent;
+      ttc_move_table_bytes(pool, i, *extent);
   }
 }
 
@@ -73,12 +73,12 @@ void repair_one(const std::string& name, const ttc_info& collection, size_t inde
   restore_unchanged(original, held, face, changed);
   // A face that lists a table twice has only the first repaired, so the repaired faces
   // may hold more distinct tables than the collection did.
-  const size_t first_new = result.repaired.tables.size();
-  const ttc_added added =
+  const size_t first_new = result.repaired.tables().size();
+  const std::optional<ttc_refusal> refused =
       ttc_add_face(result.repaired, std::move(face), ttc_keep::in_place, room.pieces);
-  if (!added.index) {
+  if (refused) {
     // A failed read has been reported where it failed.
-    if (added.refusal == ttc_refusal::pool_full)
+    if (refused == ttc_refusal::pool_full)
       std::fprintf(stderr, "Collection holds more than %zu distinct tables.\n", ttc_max_tables);
     result.status = 1;
   } else if (scratch != nullptr) {
@@ -91,10 +91,11 @@ void repair_one(const std::string& name, const ttc_info& collection, size_t inde
 collection_repair repair_collection(const std::string& name, const table_bytes& file,
                                     mended_tables& changed, input_file* scratch) {
   collection_repair result;
-  const std::optional<ttc_info> collection = ttc_parse_binary(file);
+  ttc_problem problem;
+  const std::optional<ttc_info> collection = ttc_parse_binary(file, problem);
   if (!collection) {
-    std::fputs("parse failed...\n", stderr);
     result.status = 1;
+    result.unreadable = std::move(problem);
     return result;
   }
   repair_room room;

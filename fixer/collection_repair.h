@@ -12,19 +12,21 @@
 #include "sfnt/table_bytes.h"
 #include "sys/input_file.h"
 #include "ttc/ttc_model.h"
+#include "ttc/ttc_problem.h"
 
 // The repaired collection, or the status the run must end with.
 struct collection_repair {
   int status = 0;
-  ttc_info repaired;  // complete when status is 0
+  ttc_info repaired;                      // complete when status is 0
+  std::optional<ttc_problem> unreadable;  // why the collection could not be read (status 1)
 };
 
 // Repairs the collection `name` whose bytes are `file` (an extent of an open file, or bytes
 // in memory), which must stay open or alive while the result is used: the repaired
 // collection's unchanged tables are parts of it. Prints "Face N:" before each face's
 // report; a face that fails ends the repair with its status, and the faces after it are
-// not repaired. A collection that cannot be read gives its messages, then "parse
-// failed...", and status 1. Adds the tables each repair changed to `changed`. With a
+// not repaired. A collection that cannot be read gives status 1 and the problem, for the
+// caller to report. Adds the tables each repair changed to `changed`. With a
 // `scratch` file, the changed tables are set aside there rather than kept in memory; it
 // must then stay open while the result is used.
 collection_repair repair_collection(const std::string& name, const table_bytes& file,

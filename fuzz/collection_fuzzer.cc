@@ -40,7 +40,7 @@ void expect_face(const ttc_info& info, const ttc_face& face, std::span<const uin
                what);
   for (size_t i = 0; i < dir->records.size(); ++i) {
     const sfnt_record& record = dir->records[i];
-    const ttc_table& table = info.tables[static_cast<size_t>(face.table_indices[i])];
+    const ttc_table& table = info.tables()[static_cast<size_t>(face.table_indices[i])];
     fuzz_require(record.tag == table.tag && record.length == table_length(table.bytes), what);
     fuzz_require(same_bytes(file.subspan(record.offset, record.length), held_bytes(table.bytes)),
                  what);
@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
   const work_budget budget = size % 3 == 0 ? work_budget{1, 0} : work_budget{};
-  std::optional<ttc_info> info = ttc_parse_binary(file, budget);
+  ttc_problem problem;
+  std::optional<ttc_info> info = ttc_parse_binary(file, problem, budget);
   if (!info) return 0;
   expect_within_budget(*info, budget, size);
   for (size_t i = 0; i < info->faces.size(); ++i) {

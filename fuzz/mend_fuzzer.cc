@@ -17,10 +17,19 @@
 #include "fixer/name_text.h"
 #include "fixer/post_head_repair.h"
 #include "fuzz/fuzz_support.h"
+#include "sfnt/font_file.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
+
+// The single font held in `file`, as the one opener reads it.
+std::optional<sfnt_face_info> single_face(std::span<const uint8_t> file) {
+  font_problem problem;
+  const std::optional<font_file> font = open_font_file(file, problem);
+  if (!font || font->kind != font_kind::single) return std::nullopt;
+  return sfnt_face_from_directory(file, font->directory);
+}
 
 // Room for any face an input below the fuzzers' length limit can lay out to in ordinary
 // cases; a bigger output is written and counted but not read back.
@@ -51,8 +60,7 @@ void expect_pass_change(const sfnt_table& before, const sfnt_table& table) {
 
 // The written file must hold the face: same fields, tags and bytes, in order.
 void expect_reads_back(const sfnt_face_info& face, const std::vector<uint8_t>& written) {
-  std::string error;
-  const std::optional<sfnt_face_info> back = parse_sfnt_face_info(written, error);
+  const std::optional<sfnt_face_info> back = single_face(written);
   fuzz_require(back.has_value(), "the written face parses");
   fuzz_require(back->header.version == face.header.version &&
                    back->header.search_range == face.header.search_range &&
@@ -100,20 +108,24 @@ void mend_collection(std::span<const uint8_t> file) {
   const int64_t written = ttc_write_to_file(result.repaired, out, extent_copy::checked);
   const bool complete = close_capture(stream, sink);
   if (written < 0 || !complete) return;
-  const std::optional<ttc_info> back = ttc_parse_binary(std::span<const uint8_t>(sink.bytes));
+  ttc_problem problem;
+  const std::optional<ttc_info> back =
+      ttc_parse_binary(std::span<const uint8_t>(sink.bytes), problem);
   fuzz_require(back && back->faces.size() == result.repaired.faces.size(),
                "a repaired collection reads back with every face");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
-  if (size >= 4 && std::equal(data, data + 4, "ttcf")) {
+  font_problem problem;
+  const std::optional<font_file> font = open_font_file(file, problem);
+  if (!font) return 0;
+  if (font->kind == font_kind::collection) {
     mend_collection(file);
     return 0;
   }
+  std::optional<sfnt_face_info> face = sfnt_face_from_directory(file, font->directory);
   std::string error;
-  std::optional<sfnt_face_info> face = parse_sfnt_face_info(file, error);
-  if (!face) return 0;
   const std::optional<size_t> name_index = find_sfnt_table_index(*face, "name");
   if (!name_index) return 0;
   std::optional<sfnt_name_table> names =

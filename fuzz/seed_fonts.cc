@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sfnt/byte_reader.h"
+#include "sfnt/font_file.h"
 #include "sfnt/sfnt_directory.h"
 
 namespace {
@@ -29,7 +30,7 @@ std::optional<std::vector<font_table>> face_at(std::span<const uint8_t> file, ui
 
 std::vector<std::vector<font_table>> faces_of_file(std::span<const uint8_t> file) {
   std::vector<uint64_t> offsets = {0};
-  if (u32_at(file, 0) == 0x74746366) {  // "ttcf"
+  if (starts_collection(file)) {
     offsets.clear();
     const uint32_t count = u32_at(file, 8).value_or(0);
     for (uint32_t i = 0; i < count; ++i) {

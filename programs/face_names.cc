@@ -23,7 +23,7 @@ constexpr size_t kRecordSize = 12;
 
 const ttc_table* find_table(const ttc_info& info, size_t face, const char* tag) {
   for (const int32_t index : info.faces[face]->table_indices) {
-    const ttc_table& table = info.tables[static_cast<size_t>(index)];
+    const ttc_table& table = info.tables()[static_cast<size_t>(index)];
     if (table.tag == make_tag(tag)) return &table;
   }
   return nullptr;

@@ -15,6 +15,9 @@
 #include "fixer/collection_repair.h"
 #include "fixer/face_file.h"
 #include "fixer/face_repair.h"
+#include "programs/collection_messages.h"
+#include "programs/mend_input.h"
+#include "programs/write_messages.h"
 #include "sys/scratch_file.h"
 #include "ttc/ttc_writer.h"
 
@@ -106,11 +109,19 @@ exit_status mend_collection(const facemend_args& args, const input_file& file) {
   if (!args.check) scratch = open_scratch_file(args.files[1], print_io_problem);
   const collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size},
                                                      changed, scratch ? &*scratch : nullptr);
+  if (result.unreadable) {
+    print_ttc_problem(*result.unreadable);
+    say_problem("parse failed...\n");
+  }
   exit_status status = repair_status(result.status);
   if (status == exit_status::success && args.check) status = report_check(changed);
   if (status == exit_status::success && !args.check) {
     status = write_output(args.files[1], &file, [&](output_stream& stream) {
-      return ttc_write_to_file(result.repaired, stream, extent_copy::kernel) >= 0;
+      bool too_large = false;
+      const bool written =
+          ttc_write_to_file(result.repaired, stream, extent_copy::kernel, &too_large) >= 0;
+      if (too_large) print_too_large_output();
+      return written;
     });
   }
   if (scratch) close_input(*scratch);
@@ -132,15 +143,10 @@ exit_status write_single(const std::string& path, const sfnt_face_info& face) {
 }
 
 // Repairs a single font; writes it unless checking.
-exit_status mend_single(const facemend_args& args, const input_file& file) {
-  const std::optional<std::vector<uint8_t>> bytes = load_single_font(file);
-  if (!bytes) return exit_status::refused;
-  std::string error;
-  std::optional<sfnt_face_info> face = parse_sfnt_face_info(*bytes, error);
-  if (!face) {
-    say_problem(error);
-    return exit_status::refused;
-  }
+exit_status mend_single(const facemend_args& args, const mend_input& input) {
+  std::vector<uint8_t> bytes;
+  std::optional<sfnt_face_info> face = load_single_font(input, bytes);
+  if (!face) return exit_status::refused;
   const sfnt_face_info before = *face;
   if (const int status = repair_face(*face); status != 0) return repair_status(status);
   if (args.check) {
@@ -152,10 +158,11 @@ exit_status mend_single(const facemend_args& args, const input_file& file) {
 }
 
 exit_status run(const facemend_args& args) {
-  std::optional<mend_input> input = open_mend_input(args.files[0], print_io_problem);
+  std::optional<mend_input> input = open_mend_input(args.files[0]);
   if (!input) return exit_status::refused;
-  const exit_status status =
-      input->collection ? mend_collection(args, input->file) : mend_single(args, input->file);
+  const exit_status status = input->font.kind == font_kind::collection
+                                 ? mend_collection(args, input->file)
+                                 : mend_single(args, *input);
   close_input(input->file);
   return status;
 }

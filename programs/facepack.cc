@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -20,6 +19,8 @@
 #include "cli/program_run.h"
 #include "programs/join_input.h"
 #include "programs/pack_report.h"
+#include "programs/write_messages.h"
+#include "sfnt/font_file.h"
 #include "sys/input_file.h"
 #include "sys/open_files.h"
 #include "ttc/ttc_model.h"
@@ -87,8 +88,7 @@ std::optional<exit_status> join_at_once(ttc_info& info, const std::vector<std::s
     std::optional<input_file> opened = open_input(paths[i], print_io_problem);
     if (!opened) return exit_status::refused;
     const input_file& file = inputs.emplace_back(std::move(*opened));
-    std::optional<sfnt_face_info> face =
-        read_font_face(paths[i], file_extent{&file, 0, file.size}, room);
+    std::optional<sfnt_face_info> face = read_font_face(paths[i], file_extent{&file, 0, file.size});
     if (!face) return exit_status::refused;
     tables += face->tables.size();
     if (tables > ttc_max_tables) {
@@ -127,9 +127,8 @@ bool may_replace(const std::string& path) {
   if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0)
     return true;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  char tag[4] = {};
-  const bool collection =
-      fd >= 0 && ::pread(fd, tag, sizeof tag, 0) == 4 && std::memcmp(tag, "ttcf", sizeof tag) == 0;
+  uint8_t tag[4] = {};
+  const bool collection = fd >= 0 && ::pread(fd, tag, sizeof tag, 0) == 4 && starts_collection(tag);
   if (fd >= 0) ::close(fd);
   return collection;
 }
@@ -144,7 +143,10 @@ exit_status write_collection(const ttc_info& info, const std::string& path,
   const std::optional<io_problem> failure = write_program_output(
       path, open_inputs,
       [&](output_stream& stream) {
-        return ttc_write_to_file(info, stream, extent_copy::checked) >= 0;
+        bool too_large = false;
+        const bool written = ttc_write_to_file(info, stream, extent_copy::checked, &too_large) >= 0;
+        if (too_large) print_too_large_output();
+        return written;
       },
       words);
   return failure ? exit_status::failed : exit_status::success;

@@ -15,9 +15,11 @@
 #include "cli/messages.h"
 #include "cli/program_output.h"
 #include "cli/program_run.h"
+#include "programs/collection_messages.h"
 #include "programs/face_names.h"
 #include "programs/pool_usage.h"
 #include "programs/split_command.h"
+#include "programs/write_messages.h"
 #include "sys/input_file.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
@@ -39,7 +41,7 @@ void list_faces(const ttc_info& info, const std::vector<bool>& selected) {
     std::string shared;
     for (const int32_t index : info.faces[face]->table_indices) {
       if (users[static_cast<size_t>(index)].size() > 1)
-        shared += " " + tag_word(info.tables[static_cast<size_t>(index)].tag);
+        shared += " " + tag_text(info.tables()[static_cast<size_t>(index)].tag, tag_form::word);
     }
     say(kReport, std::to_string(face) + " " + (name ? *name : "-") + " " +
                      (is_cff_face(*info.faces[face]) ? "CFF" : "TrueType") + " " +
@@ -94,7 +96,11 @@ face_written write_face(const ttc_info& info, size_t face, const input_file& col
   const std::optional<io_problem> failure = write_program_output(
       path, inputs,
       [&](output_stream& stream) {
-        return ttc_write_face_to_file(info, face, stream, extent_copy::kernel) >= 0;
+        bool too_large = false;
+        const bool written =
+            ttc_write_face_to_file(info, face, stream, extent_copy::kernel, &too_large) >= 0;
+        if (too_large) print_too_large_output();
+        return written;
       },
       {create_words::name_first, nullptr});
   if (!failure) return face_written::written;
@@ -123,8 +129,11 @@ exit_status write_faces(const ttc_info& info, const input_file& collection,
 }
 
 exit_status split(input_file& collection, const split_request& request) {
-  std::optional<ttc_info> info = ttc_parse_binary(file_extent{&collection, 0, collection.size});
+  ttc_problem problem;
+  std::optional<ttc_info> info =
+      ttc_parse_binary(file_extent{&collection, 0, collection.size}, problem);
   if (!info) {
+    print_ttc_problem(problem);
     say_problem("parse failed...\n");
     return exit_status::refused;
   }

@@ -3,43 +3,32 @@
 #include <cstdio>
 #include <optional>
 
-#include "sfnt/byte_reader.h"
+#include "sfnt/font_file.h"
 #include "sfnt/sfnt_directory.h"
 #include "ttc/ttc_join.h"
-#include "ttc/ttc_reader.h"
 
 namespace {
 
-// Why a file that begins with `version` is not a single-face font; empty when it may be
-// one. A collection would have its header taken for an offset table, so it is refused by
-// name.
-std::string version_problem(std::span<const uint8_t> version) {
-  if (is_collection_file(version))
-    return "not a single-face font (it is a collection; facesplit splits it)";
-  const uint32_t value = read_uint32(version.data());
-  if (known_sfnt_version(value)) return "";
-  char problem[64];
-  std::snprintf(problem, sizeof problem, "not a font (unknown sfnt version 0x%08X)", value);
-  return problem;
-}
-
 // The directory of a single-face font, or nothing after a message naming the file. Only
-// the offset table and the directory are read.
+// the offset table and the directory are read. A collection would have its header taken
+// for an offset table, so it is refused by name.
 std::optional<sfnt_directory> single_face_directory(const std::string& path,
-                                                    const table_bytes& file,
-                                                    std::vector<uint8_t>& room) {
-  std::string problem;
-  if (table_length(file) == 0) {
-    problem = "empty file";
-  } else if (table_length(file) >= 4) {
-    const auto version = read_table_piece(file, 0, 4, room);
-    if (!version) return std::nullopt;
-    problem = version_problem(*version);
+                                                    const table_bytes& file) {
+  font_problem problem;
+  std::optional<font_file> font = open_font_file(file, problem);
+  if (font && font->kind == font_kind::single) return std::move(font->directory);
+  if (font) {
+    std::fprintf(stderr, "%s: not a single-face font (it is a collection; facesplit splits it)\n",
+                 path.c_str());
+  } else if (problem.fault == font_fault::empty) {
+    std::fprintf(stderr, "%s: empty file\n", path.c_str());
+  } else if (problem.fault == font_fault::unknown_version) {
+    std::fprintf(stderr, "%s: not a font (unknown sfnt version 0x%08X)\n", path.c_str(),
+                 problem.version);
+  } else if (problem.fault == font_fault::broken) {
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.detail.c_str());
   }
-  std::optional<sfnt_directory> dir;
-  if (problem.empty()) dir = read_sfnt_directory(file, 0, problem);
-  if (!dir && !problem.empty()) std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
-  return dir;
+  return std::nullopt;
 }
 
 // Whether the face, as a font of its own, stays within the budget for its file; false after
@@ -56,8 +45,8 @@ bool within_budget(const std::string& path, const sfnt_directory& dir, uint64_t 
 
 // -1, after naming the file whose face was refused when the pool was full (a failed read
 // has been reported where it failed).
-int report_refusal(const std::string& path, const ttc_added& added) {
-  if (added.refusal == ttc_refusal::pool_full)
+int report_refusal(const std::string& path, ttc_refusal refusal) {
+  if (refusal == ttc_refusal::pool_full)
     std::fprintf(stderr, "%s: the collection would hold more than %zu distinct tables\n",
                  path.c_str(), ttc_max_tables);
   return -1;
@@ -66,25 +55,24 @@ int report_refusal(const std::string& path, const ttc_added& added) {
 }  // namespace
 
 std::optional<sfnt_face_info> read_font_face(const std::string& path, const table_bytes& file,
-                                             std::vector<uint8_t>& room,
                                              const work_budget& budget) {
-  const std::optional<sfnt_directory> dir = single_face_directory(path, file, room);
+  const std::optional<sfnt_directory> dir = single_face_directory(path, file);
   if (!dir || !within_budget(path, *dir, table_length(file), budget)) return std::nullopt;
   return sfnt_face_from_directory(file, *dir);
 }
 
 int add_font_file(ttc_info& info, const std::string& path, const table_bytes& file, bool hold,
                   std::vector<uint8_t>& room, const work_budget& budget) {
-  std::optional<sfnt_face_info> face = read_font_face(path, file, room, budget);
+  std::optional<sfnt_face_info> face = read_font_face(path, file, budget);
   if (!face) return -1;
   const ttc_keep keep = hold ? ttc_keep::copy : ttc_keep::in_place;
-  const ttc_added added = ttc_add_face(info, std::move(*face), keep, room);
-  return added.index ? 0 : report_refusal(path, added);
+  const std::optional<ttc_refusal> refused = ttc_add_face(info, std::move(*face), keep, room);
+  return refused ? report_refusal(path, *refused) : 0;
 }
 
 int add_font_faces(ttc_info& info, const std::vector<std::string>& paths,
                    std::vector<sfnt_face_info> faces, std::vector<uint8_t>& room) {
   const size_t before = info.faces.size();
-  const ttc_added added = ttc_add_faces(info, std::move(faces), room);
-  return added.index ? 0 : report_refusal(paths[info.faces.size() - before], added);
+  const std::optional<ttc_refusal> refused = ttc_add_faces(info, std::move(faces), room);
+  return refused ? report_refusal(paths[info.faces.size() - before], *refused) : 0;
 }

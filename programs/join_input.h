@@ -19,7 +19,6 @@
 // `budget` allows for the file's size as a font of its own (see sfnt/budget.h). Nothing
 // after the problem has been reported on standard error.
 std::optional<sfnt_face_info> read_font_face(const std::string& path, const table_bytes& file,
-                                             std::vector<uint8_t>& room,
                                              const work_budget& budget = {});
 
 // Adds the single-face font `file` (called `path` in messages) to `info` as a new face,

@@ -25,16 +25,16 @@ std::string pool_report(const ttc_info& info) {
   const std::vector<std::vector<size_t>> users = faces_using_entries(info);
   std::string report;
   uint64_t stored = 0;
-  for (size_t i = 0; i < info.tables.size(); ++i) {
-    const uint64_t length = table_length(info.tables[i].bytes);
+  for (size_t i = 0; i < info.tables().size(); ++i) {
+    const uint64_t length = table_length(info.tables()[i].bytes);
     stored += length;
-    report +=
-        tag_word(info.tables[i].tag) + " " + std::to_string(length) + " " + joined(users[i]) + "\n";
+    report += tag_text(info.tables()[i].tag, tag_form::word) + " " + std::to_string(length) + " " +
+              joined(users[i]) + "\n";
   }
   uint64_t inputs = 0;
   for (const std::shared_ptr<const ttc_face>& face : info.faces)
     for (const int32_t index : face->table_indices)
-      inputs += table_length(info.tables[static_cast<size_t>(index)].bytes);
+      inputs += table_length(info.tables()[static_cast<size_t>(index)].bytes);
   return report + "inputs " + std::to_string(inputs) + " bytes, stored " + std::to_string(stored) +
          " bytes, saved " + percent(inputs - stored, inputs) + "%\n";
 }

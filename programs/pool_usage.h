@@ -11,7 +11,3 @@
 
 // For each pool entry, the faces whose directories name it, in increasing order, each once.
 std::vector<std::vector<size_t>> faces_using_entries(const ttc_info& info);
-
-// A tag as one word for a listing: trailing blanks dropped ("cvt "), every other byte
-// outside printable ASCII, blank included, shown as '?'.
-std::string tag_word(const sfnt_tag& tag);

@@ -91,8 +91,12 @@ void append_sfnt_directory(std::vector<uint8_t>& out, const sfnt_header& header,
   }
 }
 
-std::string tag_text(const sfnt_tag& tag) {
+std::string tag_text(const sfnt_tag& tag, tag_form form) {
+  const uint8_t lowest = form == tag_form::word ? 0x21 : 0x20;
+  size_t length = tag.size();
+  while (form == tag_form::word && length > 1 && tag[length - 1] == ' ') --length;
   std::string text;
-  for (const uint8_t byte : tag) text += (byte >= 0x20 && byte < 0x7F) ? char(byte) : '?';
+  for (size_t i = 0; i < length; ++i)
+    text += (tag[i] >= lowest && tag[i] < 0x7F) ? char(tag[i]) : '?';
   return text;
 }

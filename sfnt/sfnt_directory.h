@@ -56,5 +56,10 @@ uint64_t sfnt_font_size(const sfnt_directory& dir);
 void append_sfnt_directory(std::vector<uint8_t>& out, const sfnt_header& header,
                            std::span<const sfnt_record> records);
 
-// The tag as text for messages: printable ASCII bytes as they are, others as '?'.
-std::string tag_text(const sfnt_tag& tag);
+// How a tag is shown: `text`, for messages, keeps every printable ASCII byte, blank
+// included; `word`, for listings, drops trailing blanks ("cvt ") and shows every other
+// byte outside printable ASCII, blank included, as '?'.
+enum class tag_form { text, word };
+
+// The tag as text, in `form`; a byte it cannot show is '?'.
+std::string tag_text(const sfnt_tag& tag, tag_form form = tag_form::text);

@@ -64,7 +64,7 @@ std::optional<std::map<size_t, shape_pass>> first_passes(const ttc_info& info,
   for (const sfnt_face_info& face : faces) {
     for (const sfnt_table& table : face.tables) {
       const std::pair<sfnt_tag, uint64_t> shape{table.tag, table_length(table.bytes)};
-      if (shape.second >= kSideBySideFrom && !info.by_shape.contains(shape)) {
+      if (shape.second >= kSideBySideFrom && !info.holds_shape(shape.first, shape.second)) {
         by_shape[shape].push_back(&table);
         passes[shape].members.push_back(number);
       }
@@ -84,10 +84,10 @@ std::optional<std::map<size_t, shape_pass>> first_passes(const ttc_info& info,
 
 }  // namespace
 
-ttc_added ttc_add_faces(ttc_info& info, std::vector<sfnt_face_info> faces,
-                        std::vector<uint8_t>& room) {
+std::optional<ttc_refusal> ttc_add_faces(ttc_info& info, std::vector<sfnt_face_info> faces,
+                                         std::vector<uint8_t>& room) {
   const std::optional<std::map<size_t, shape_pass>> passes = first_passes(info, faces, room);
-  if (!passes) return {};
+  if (!passes) return ttc_refusal::unread;
   // For each table known to hold its shape's first table's bytes, that first table.
   std::map<size_t, size_t> first_of;
   for (const auto& [first, pass] : *passes)
@@ -99,17 +99,19 @@ ttc_added ttc_add_faces(ttc_info& info, std::vector<sfnt_face_info> faces,
     for (sfnt_table& table : face.tables) {
       const size_t number = entry_of.size();
       if (const auto first = first_of.find(number); first != first_of.end()) {
-        entry_of.push_back(entry_of[first->second]);
-      } else {
-        if (const auto pass = passes->find(number); pass != passes->end())
-          table.checksum = pass->second.first_checksum;
-        const ttc_added entry = ttc_add_table(info, std::move(table), ttc_keep::in_place, room);
-        if (!entry.index) return entry;
-        entry_of.push_back(*entry.index);
+        // Named by the first table's place, the table is shared without being read again.
+        const ttc_table& entry = info.tables()[static_cast<size_t>(entry_of[first->second])];
+        table.bytes = table_slice(entry.bytes, 0, table_length(entry.bytes));
+        table.checksum = entry.checksum;
+      } else if (const auto pass = passes->find(number); pass != passes->end()) {
+        table.checksum = pass->second.first_checksum;
       }
+      const ttc_table_added entry = ttc_add_table(info, std::move(table), ttc_keep::in_place, room);
+      if (!entry.entry) return entry.refusal;
+      entry_of.push_back(*entry.entry);
       added.table_indices.push_back(entry_of.back());
     }
     info.faces.push_back(std::make_shared<const ttc_face>(std::move(added)));
   }
-  return {static_cast<int32_t>(info.faces.size()) - 1};
+  return std::nullopt;
 }

@@ -14,10 +14,9 @@
 // Appends `faces` in order, giving the pool exactly what ttc_add_face would give adding
 // them one after another. A table of a piece or more (see sfnt/table_bytes.h) whose tag
 // and length the pool has not seen yet and that other tables of `faces` have is compared
-// with the first of them in one pass; a table
-// with the same bytes shares that first table's entry without being read again, and any
-// other goes through ttc_add_table. Returns the last face's index; on a refusal (as
-// ttc_add_face's) the faces before the refused one have been added, and info.faces tells
-// how many.
-ttc_added ttc_add_faces(ttc_info& info, std::vector<sfnt_face_info> faces,
-                        std::vector<uint8_t>& room);
+// with the first of them in one pass; a table with the same bytes is then added under the
+// first table's place, which ttc_add_table shares without reading it again. On a refusal
+// (as ttc_add_face's) the faces before the refused one have been added, and info.faces
+// tells how many.
+std::optional<ttc_refusal> ttc_add_faces(ttc_info& info, std::vector<sfnt_face_info> faces,
+                                         std::vector<uint8_t>& room);

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -37,53 +38,81 @@ struct ttc_face {
   std::vector<int32_t> table_indices;
 };
 
-// Where to find the entries a new table may share. A table that is the only one of its tag
-// and length is compared with the one entry directly, so the glyph data that a family's
-// faces share is read once to be compared and never hashed. Once a shape has two entries,
-// every entry of it is filed by its content hash, and a new table costs one lookup.
-struct ttc_shape {
-  int32_t first = -1;
-  bool hashed = false;
-};
-
-struct ttc_info {
-  uint32_t version = 0x00010000;                       // TTC header version, written unchanged
-  std::vector<std::shared_ptr<const ttc_face>> faces;  // in collection order, never null
-  std::vector<ttc_table> tables;                       // the pool; an entry's position is its index
-  std::map<std::pair<sfnt_tag, uint64_t>, ttc_shape> by_shape;
-  std::map<std::tuple<sfnt_tag, uint64_t, uint64_t>, std::vector<int32_t>> by_content;
-  ttc_hash_key key = ttc_new_hash_key();
-};
-
-// Why a table could not be added. A failed read is reported where it happens, naming the
-// file; a full pool is for the caller to report.
+// Why a table or a face could not be added. A failed read is reported where it happens,
+// naming the file; a full pool is for the caller to report.
 enum class ttc_refusal { unread, pool_full };
 
-struct ttc_added {
-  std::optional<int32_t> index;  // the entry's, unless refused
-  ttc_refusal refusal = ttc_refusal::unread;
+// The result of adding a table: the pool entry that holds it, shared or new, or why there
+// is none.
+struct ttc_table_added {
+  std::optional<int32_t> entry;
+  std::optional<ttc_refusal> refusal;  // set exactly when `entry` is not
 };
 
 // What a new entry keeps of an extent: the extent itself (its file must then stay open until
 // the collection is written), or a copy of its bytes read now (the file may be closed).
 enum class ttc_keep { in_place, copy };
 
-// The index of an entry with the table's tag and bytes, else of a new entry that takes over
-// the table's bytes. Reads the bytes to sum, compare and hash them as needed (a checksum
-// the table comes with is taken as it is); `room` is reading room kept from one call to the
-// next.
-ttc_added ttc_add_table(ttc_info& info, sfnt_table table, ttc_keep keep,
-                        std::vector<uint8_t>& room);
+class ttc_info;
+
+// The entry with the table's tag and bytes, else a new entry that takes over the table's
+// bytes. This is the one rule by which tables are shared: same tag, same bytes. Bytes are
+// compared only when they could differ: two references to one place (an extent of one open
+// file, or a view of held bytes, at one start and of one length) hold the same bytes.
+// Reads the bytes to sum, compare and hash them as needed (a checksum the table comes with
+// is taken as it is); `room` is reading room kept from one call to the next.
+ttc_table_added ttc_add_table(ttc_info& info, sfnt_table table, ttc_keep keep,
+                              std::vector<uint8_t>& room);
+
+// Gives entry `index` the same bytes held elsewhere (a table set aside in a scratch file).
+void ttc_move_table_bytes(ttc_info& info, size_t index, table_bytes same_bytes);
+
+// A collection: its faces, in collection order, and the pool, whose entries only
+// ttc_add_table adds, so that every entry is filed where the sharing rule looks for it.
+class ttc_info {
+ public:
+  uint32_t version = 0x00010000;                       // TTC header version, as read
+  std::vector<std::shared_ptr<const ttc_face>> faces;  // in collection order, never null
+
+  // The pool; an entry's position is its index.
+  const std::vector<ttc_table>& tables() const { return tables_; }
+
+  // Whether the pool holds a table of this tag and length.
+  bool holds_shape(const sfnt_tag& tag, uint64_t length) const {
+    return by_shape_.contains({tag, length});
+  }
+
+ private:
+  // Where to find the entries a new table may share. A table that is the only one of its
+  // tag and length is compared with the one entry directly, so the glyph data that a
+  // family's faces share is read once to be compared and never hashed. Once a shape has two
+  // entries, every entry of it is filed by its content hash, and a new table costs one
+  // lookup.
+  struct shape {
+    int32_t first = -1;
+    bool hashed = false;
+  };
+  // Where an entry's bytes are when they are not its own: the open file or the held bytes,
+  // and the offset in them.
+  using place = std::tuple<sfnt_tag, const void*, uint64_t, uint64_t>;
+
+  std::vector<ttc_table> tables_;
+  std::map<std::pair<sfnt_tag, uint64_t>, shape> by_shape_;
+  std::map<std::tuple<sfnt_tag, uint64_t, uint64_t>, std::vector<int32_t>> by_content_;
+  std::map<place, int32_t> by_place_;
+  ttc_hash_key key_ = ttc_new_hash_key();
+
+  friend struct ttc_pool;
+  friend ttc_table_added ttc_add_table(ttc_info&, sfnt_table, ttc_keep, std::vector<uint8_t>&);
+  friend void ttc_move_table_bytes(ttc_info&, size_t, table_bytes);
+};
 
 // Appends `face` as a new face of the collection, each of its tables added in directory
-// order by ttc_add_table. Nothing is appended when a table is refused.
-ttc_added ttc_add_face(ttc_info& info, sfnt_face_info face, ttc_keep keep,
-                       std::vector<uint8_t>& room);
+// order by ttc_add_table. Nothing is appended when a table is refused, and the refusal is
+// returned.
+std::optional<ttc_refusal> ttc_add_face(ttc_info& info, sfnt_face_info face, ttc_keep keep,
+                                        std::vector<uint8_t>& room);
 
 // Face `face` as a face of its own: each table a view of the entry's bytes held in memory,
 // or the extent it is, with the entry's checksum.
 sfnt_face_info ttc_face_tables(const ttc_info& info, size_t face);
-
-// Appends an entry that shares nothing by content (a collection reader shares by offset),
-// with its checksum; -1 when the pool is full.
-int32_t ttc_append_table(ttc_info& info, ttc_table table);

@@ -1,11 +1,11 @@
 #include "ttc/ttc_reader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "sfnt/byte_reader.h"
+#include "sfnt/font_file.h"
 #include "sfnt/sfnt_directory.h"
 
 namespace {
@@ -23,11 +23,10 @@ struct known_face {
   uint64_t size = 0;  // as a font of its own
 };
 
-// What reading the faces keeps: the first entry of each tag and offset, each face by the
-// offset of its offset table, the bytes the pool's entries hold in all, and the two sums
-// of the budget (sfnt/budget.h).
+// What reading the faces keeps: each face by the offset of its offset table, the bytes the
+// pool's entries hold in all, and the two sums of the budget (sfnt/budget.h).
 struct reader_state {
-  std::map<std::pair<sfnt_tag, uint32_t>, int32_t> by_offset;
+  ttc_problem problem;  // why the reading stopped
   std::map<uint32_t, known_face> by_directory;
   uint64_t pooled = 0;
   budget_sum directory_bytes;  // of the distinct offset tables and directories
@@ -35,65 +34,55 @@ struct reader_state {
   std::vector<uint8_t> room;
 };
 
-// The pool index for a directory record: the entry read for the same tag, offset and
-// length, else a new one. -1 after a message.
+// The pool index for a directory record: the entry with the same tag and bytes (a range
+// that an earlier record named is known to be one without reading it again), else a new
+// one. -1 with the problem noted.
 int32_t pool_record(ttc_info& info, const table_bytes& file, const sfnt_record& record,
                     reader_state& state) {
-  const auto known = state.by_offset.find({record.tag, record.offset});
-  // A broken file may give one tag and offset two lengths; each face then keeps the table
-  // its own record describes.
-  if (known != state.by_offset.end() &&
-      table_length(info.tables[static_cast<size_t>(known->second)].bytes) == record.length)
-    return known->second;
-  if (record.length > kMaxPooledBytes - state.pooled) {
-    std::fputs("Collection holds more than 4 GiB of distinct tables.\n", stderr);
-    return -1;
-  }
-  if (info.tables.size() >= ttc_max_tables) {
-    std::fprintf(stderr, "Collection holds more than %zu distinct tables.\n", ttc_max_tables);
-    return -1;
-  }
-  table_bytes bytes = table_slice(file, record.offset, record.length);
-  const std::optional<uint32_t> checksum = table_checksum(record.tag, bytes, state.room);
-  if (!checksum) return -1;
-  const int32_t added = ttc_append_table(info, {record.tag, std::move(bytes), *checksum});
-  state.by_offset.try_emplace({record.tag, record.offset}, added);
+  const size_t before = info.tables().size();
+  const ttc_table_added added = ttc_add_table(
+      info, {record.tag, table_slice(file, record.offset, record.length), std::nullopt},
+      ttc_keep::in_place, state.room);
+  if (added.refusal == ttc_refusal::pool_full)
+    state.problem = {ttc_fault::too_many_tables, 0, ttc_max_tables, {}};
+  if (!added.entry) return -1;
+  if (info.tables().size() == before) return *added.entry;
+  // Checked once the entry is known to be new: in a sound file the distinct tables hold no
+  // more than the file.
   state.pooled += record.length;
-  return added;
+  if (state.pooled > kMaxPooledBytes) {
+    state.problem.fault = ttc_fault::too_many_bytes;
+    return -1;
+  }
+  return *added.entry;
 }
 
-// Counts a face's bytes as a font of its own; false after a message when the faces would
-// then take more than the budget allows.
+// Counts a face's bytes as a font of its own; false, with the problem noted, when the
+// faces would then take more than the budget allows.
 bool count_face(reader_state& state, uint64_t size) {
   if (spend(state.face_bytes, size)) return true;
-  std::fprintf(stderr,
-               "Collection's faces would take more than %llu bytes as fonts of their own, "
-               "more than its size allows.\n",
-               static_cast<unsigned long long>(state.face_bytes.limit));
+  state.problem = {ttc_fault::faces_over_budget, 0, state.face_bytes.limit, {}};
   return false;
 }
 
-// Counts the bytes of a directory read for the first time; false after a message when the
-// directories would then take more than the budget allows.
+// Counts the bytes of a directory read for the first time; false, with the problem noted,
+// when the directories would then take more than the budget allows.
 bool count_directory(reader_state& state, size_t num_tables) {
   if (spend(state.directory_bytes, sfnt_directory_size(num_tables))) return true;
-  std::fprintf(stderr,
-               "Collection's directories take more than %llu bytes, more than its size "
-               "allows.\n",
-               static_cast<unsigned long long>(state.directory_bytes.limit));
+  state.problem = {ttc_fault::directories_over_budget, 0, state.directory_bytes.limit, {}};
   return false;
 }
 
 // The face whose offset table stands at `offset`: its directory read (at most 1 MiB) and
-// counted, its bytes as a font of its own counted, then its tables pooled. Nothing after a
-// message.
+// counted, its bytes as a font of its own counted, then its tables pooled. Nothing with
+// the problem noted.
 std::optional<known_face> read_face(ttc_info& info, const table_bytes& file, uint32_t offset,
                                     reader_state& state) {
   std::string problem;
   const std::optional<sfnt_directory> dir = read_sfnt_directory(file, offset, problem);
   if (!dir) {
     if (!problem.empty())
-      std::fprintf(stderr, "Face %zu: %s.\n", info.faces.size(), problem.c_str());
+      state.problem = {ttc_fault::face_broken, info.faces.size(), 0, std::move(problem)};
     return std::nullopt;
   }
   const uint64_t size = sfnt_font_size(*dir);
@@ -109,7 +98,7 @@ std::optional<known_face> read_face(ttc_info& info, const table_bytes& file, uin
 }
 
 // Adds the face whose offset table stands at `offset`: the face read before when an earlier
-// face names the same offset table, else one read now. False after a message.
+// face names the same offset table, else one read now. False with the problem noted.
 bool add_face(ttc_info& info, const table_bytes& file, uint32_t offset, reader_state& state) {
   const auto known = state.by_directory.find(offset);
   if (known != state.by_directory.end()) {
@@ -125,22 +114,24 @@ bool add_face(ttc_info& info, const table_bytes& file, uint32_t offset, reader_s
 }
 
 // The TTC header's version and numFonts, once the offset array is known to lie in the file;
-// nothing after a message.
+// nothing with the problem noted.
 struct ttc_header {
   uint32_t version = 0;
   uint32_t num_fonts = 0;
 };
 
-std::optional<ttc_header> read_ttc_header(const table_bytes& file, std::vector<uint8_t>& room) {
+std::optional<ttc_header> read_ttc_header(const table_bytes& file, std::vector<uint8_t>& room,
+                                          ttc_problem& problem) {
   const uint64_t size = table_length(file);
-  const auto tag = size >= 4 ? read_table_piece(file, 0, 4, room) : std::nullopt;
-  if (size >= 4 && !tag) return std::nullopt;
-  if (!tag || !is_collection_file(*tag)) {
-    std::fputs("Not a TTC data.\n", stderr);
+  font_problem not_font;
+  const std::optional<font_file> font = open_font_file(file, not_font);
+  if (!font && not_font.fault == font_fault::unread) return std::nullopt;
+  if (!font || font->kind != font_kind::collection) {
+    problem.fault = ttc_fault::not_collection;
     return std::nullopt;
   }
   if (size < kHeaderSize) {
-    std::fputs("TTC header runs past the end of the file.\n", stderr);
+    problem.fault = ttc_fault::header_short;
     return std::nullopt;
   }
   const auto header = read_table_piece(file, 0, kHeaderSize, room);
@@ -148,7 +139,7 @@ std::optional<ttc_header> read_ttc_header(const table_bytes& file, std::vector<u
   const ttc_header fields{read_uint32(header->data() + 4), read_uint32(header->data() + 8)};
   // Checked before anything is allocated for the faces, whatever numFonts claims.
   if (!extent_fits(size, kHeaderSize, uint64_t{4} * fields.num_fonts)) {
-    std::fputs("TTC offset array runs past the end of the file.\n", stderr);
+    problem.fault = ttc_fault::offsets_short;
     return std::nullopt;
   }
   return fields;
@@ -156,17 +147,13 @@ std::optional<ttc_header> read_ttc_header(const table_bytes& file, std::vector<u
 
 }  // namespace
 
-bool is_collection_file(std::span<const uint8_t> file) {
-  const auto tag = checked_extent(file, 0, 4);
-  const sfnt_tag ttcf = make_tag("ttcf");
-  return tag && std::equal(tag->begin(), tag->end(), ttcf.begin());
-}
-
-std::optional<ttc_info> ttc_parse_binary(const table_bytes& file, const work_budget& budget) {
+std::optional<ttc_info> ttc_parse_binary(const table_bytes& file, ttc_problem& problem,
+                                         const work_budget& budget) {
   reader_state state;
   state.directory_bytes.limit = directory_limit(budget, table_length(file));
   state.face_bytes.limit = face_limit(budget, table_length(file));
-  const std::optional<ttc_header> header = read_ttc_header(file, state.room);
+  problem = {};
+  const std::optional<ttc_header> header = read_ttc_header(file, state.room, problem);
   if (!header) return std::nullopt;
   ttc_info info;
   info.version = header->version;
@@ -178,7 +165,10 @@ std::optional<ttc_info> ttc_parse_binary(const table_bytes& file, const work_bud
         read_table_piece(file, kHeaderSize + done, piece_length(array_size, done), array_room);
     if (!offsets) return std::nullopt;
     for (size_t at = 0; at < offsets->size(); at += 4) {
-      if (!add_face(info, file, read_uint32(offsets->data() + at), state)) return std::nullopt;
+      if (!add_face(info, file, read_uint32(offsets->data() + at), state)) {
+        problem = std::move(state.problem);
+        return std::nullopt;
+      }
     }
   }
   return info;

@@ -12,16 +12,15 @@
 #include "sfnt/budget.h"
 #include "sfnt/table_bytes.h"
 #include "ttc/ttc_model.h"
-
-// True when `file` begins with the collection tag "ttcf".
-bool is_collection_file(std::span<const uint8_t> file);
+#include "ttc/ttc_problem.h"
 
 // The collection held in `file`, each distinct table summed once. Nothing when the file is
 // not a collection, when its header, offset array, a face's offset table or directory, or a
 // table's extent runs past its end, when its faces as fonts of their own would take more
 // than `budget` allows for its size (see sfnt/budget.h), or when it could not be read;
-// the reason is printed on standard error.
-std::optional<ttc_info> ttc_parse_binary(const table_bytes& file, const work_budget& budget = {});
+// `problem` then says why.
+std::optional<ttc_info> ttc_parse_binary(const table_bytes& file, ttc_problem& problem,
+                                         const work_budget& budget = {});
 // The entries would view a temporary copy: pass a span of bytes kept alive instead.
-std::optional<ttc_info> ttc_parse_binary(const std::vector<uint8_t>& file,
+std::optional<ttc_info> ttc_parse_binary(const std::vector<uint8_t>& file, ttc_problem& problem,
                                          const work_budget& budget = {}) = delete;

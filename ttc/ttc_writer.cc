@@ -1,7 +1,6 @@
 #include "ttc/ttc_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <new>
 #include <vector>
@@ -14,10 +13,19 @@ namespace {
 
 constexpr uint64_t kTtcHeaderSize = 12;
 
-bool fits_offsets(uint64_t end) {
+// Whether a layout that ends at `end` fits 32-bit offsets; notes it in `too_large` if not.
+bool fits_offsets(uint64_t end, bool* too_large) {
   if (end <= UINT32_MAX) return true;
-  std::fputs("Output too large: its offsets would pass 4 GiB.\n", stderr);
+  if (too_large != nullptr) *too_large = true;
   return false;
+}
+
+// The header version written for a collection read as `version`. A version 2 header
+// carries three DSIG fields after the offset array, naming a signature that the pool does
+// not hold (and that would not sign the new file); such a collection is written as
+// version 1.0, whose header ends with the offset array.
+uint32_t written_version(uint32_t version) {
+  return version >= 0x00020000 ? 0x00010000 : version;
 }
 
 // The records of a face's directory, with the pool entries at `offsets`.
@@ -26,7 +34,7 @@ std::vector<sfnt_record> face_records(const ttc_info& info, const ttc_face& face
   std::vector<sfnt_record> records;
   records.reserve(face.table_indices.size());
   for (const int32_t index : face.table_indices) {
-    const ttc_table& table = info.tables[static_cast<size_t>(index)];
+    const ttc_table& table = info.tables()[static_cast<size_t>(index)];
     records.push_back({table.tag, table.checksum,
                        static_cast<uint32_t>(offsets[static_cast<size_t>(index)]),
                        static_cast<uint32_t>(table_length(table.bytes))});
@@ -38,7 +46,7 @@ std::vector<sfnt_record> face_records(const ttc_info& info, const ttc_face& face
 std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<uint64_t>& offsets) {
   std::vector<uint8_t> header(kTtcHeaderSize + 4 * info.faces.size());
   std::copy_n(make_tag("ttcf").begin(), 4, header.begin());
-  write_uint32(header.data() + 4, info.version);
+  write_uint32(header.data() + 4, written_version(info.version));
   write_uint32(header.data() + 8, static_cast<uint32_t>(info.faces.size()));
   for (size_t f = 0; f < info.faces.size(); ++f) {
     write_uint32(header.data() + kTtcHeaderSize + 4 * f, static_cast<uint32_t>(header.size()));
@@ -48,29 +56,31 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
   return header;
 }
 
-int64_t write_collection(const ttc_info& info, output_stream& stream, extent_copy how) {
+int64_t write_collection(const ttc_info& info, output_stream& stream, extent_copy how,
+                         bool* too_large) {
   uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
   for (const auto& face : info.faces) end += sfnt_directory_size(face->table_indices.size());
   std::vector<uint64_t> offsets;
-  offsets.reserve(info.tables.size());
-  for (const ttc_table& table : info.tables) {
+  offsets.reserve(info.tables().size());
+  for (const ttc_table& table : info.tables()) {
     offsets.push_back(end);
     end += padded_length(table_length(table.bytes));
   }
-  if (!fits_offsets(end)) return -1;
+  if (!fits_offsets(end, too_large)) return -1;
 
   if (!write_output_bytes(stream, collection_header(info, offsets))) return -1;
   std::vector<uint8_t> room;
-  for (const ttc_table& table : info.tables) {
+  for (const ttc_table& table : info.tables()) {
     if (!write_table(stream, table.tag, table.bytes, table.checksum, how, room)) return -1;
   }
   return static_cast<int64_t>(end);
 }
 
-int64_t write_face(const ttc_info& info, size_t face, output_stream& stream, extent_copy how) {
+int64_t write_face(const ttc_info& info, size_t face, output_stream& stream, extent_copy how,
+                   bool* too_large) {
   const sfnt_face_info single = ttc_face_tables(info, face);
   const uint64_t end = sfnt_face_size(single);
-  if (!fits_offsets(end)) return -1;
+  if (!fits_offsets(end, too_large)) return -1;
   std::vector<sfnt_record> records = sfnt_face_layout(single);
   // A pool entry that the face lists twice is written at both places, and both records
   // name the later one, as collections split by earlier versions have them.
@@ -84,9 +94,10 @@ int64_t write_face(const ttc_info& info, size_t face, output_stream& stream, ext
 
 }  // namespace
 
-int64_t ttc_write_to_file(const ttc_info& info, output_stream& stream, extent_copy how) {
+int64_t ttc_write_to_file(const ttc_info& info, output_stream& stream, extent_copy how,
+                          bool* too_large) {
   try {
-    return write_collection(info, stream, how);
+    return write_collection(info, stream, how, too_large);
   } catch (const std::bad_alloc&) {
     note_output_problem(stream, {io_step::memory, ""});
     return -1;
@@ -94,9 +105,9 @@ int64_t ttc_write_to_file(const ttc_info& info, output_stream& stream, extent_co
 }
 
 int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, output_stream& stream,
-                               extent_copy how) {
+                               extent_copy how, bool* too_large) {
   try {
-    return write_face(info, face, stream, how);
+    return write_face(info, face, stream, how, too_large);
   } catch (const std::bad_alloc&) {
     note_output_problem(stream, {io_step::memory, ""});
     return -1;

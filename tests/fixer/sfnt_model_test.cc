@@ -14,6 +14,7 @@
 #include "fixer/name_text.h"
 #include "fontgen/font_builder.h"
 #include "fontgen/tables.h"
+#include "sfnt/font_file.h"
 #include "support/run_tool.h"
 
 namespace {
@@ -43,9 +44,11 @@ TEST(SfntFace, WritesTablesAfreshInDirectoryOrder) {
   put_bytes(file, head);
   put_bytes(file, {0xFF, 0xFF});
 
-  std::string error;
-  const std::optional<sfnt_face_info> face = parse_sfnt_face_info(file, error);
-  ASSERT_TRUE(face.has_value()) << error;
+  font_problem problem;
+  const std::optional<font_file> font = open_font_file(std::span<const uint8_t>(file), problem);
+  ASSERT_TRUE(font.has_value()) << problem.detail;
+  const std::optional<sfnt_face_info> face =
+      sfnt_face_from_directory(std::span<const uint8_t>(file), font->directory);
   EXPECT_EQ(find_sfnt_table_index(*face, "B   "), 3u);
   EXPECT_EQ(find_sfnt_table_index(*face, "headline"), 0u);
   EXPECT_EQ(find_sfnt_table_index(*face, "HEAD"), std::nullopt);

@@ -31,7 +31,8 @@ std::vector<std::string> file_names(const std::vector<face_spec>& faces) {
     if (!face.names.empty()) tables.back().push_back({"name", build_name_table(face.names)});
   }
   const std::vector<uint8_t> file = build_ttc(tables);
-  const std::optional<ttc_info> info = ttc_parse_binary(std::span<const uint8_t>(file));
+  ttc_problem problem;
+  const std::optional<ttc_info> info = ttc_parse_binary(std::span<const uint8_t>(file), problem);
   std::vector<face_naming> namings;
   std::vector<uint8_t> room;
   for (size_t i = 0; i < faces.size(); ++i)

@@ -71,6 +71,39 @@ TEST_F(Facesplit, WritesEachFaceToItsOwnFile) {
   EXPECT_EQ(list_dir(dir_).size(), 5u);
 }
 
+// Tables are shared by tag and bytes alone: three different tables of one tag and length,
+// the bytes of the first again at another offset, one range named under two tags and at
+// two lengths. The stored checksums are 0 and must not be taken.
+TEST_F(Facesplit, EachFaceGetsTheTablesItsRecordsName) {
+  const std::vector<uint8_t> a = {1, 2, 3, 4, 5, 6, 7, 8}, b = {9, 9, 9, 9, 9, 9, 9, 9},
+                             c = {1, 2, 3, 4, 5, 6, 7, 9};
+  const uint32_t data = 12 + 4 * 3 + 2 * (12 + 2 * 16) + (12 + 3 * 16);
+  std::vector<uint8_t> body;
+  put_offset_table(body, 2);
+  put_record(body, "fpgm", data, 8);
+  put_record(body, "prep", data, 8);
+  put_offset_table(body, 2);
+  put_record(body, "fpgm", data + 8, 8);
+  put_record(body, "prep", data, 8);
+  put_offset_table(body, 3);
+  put_record(body, "fpgm", data + 16, 8);
+  put_record(body, "fpgm", data + 24, 8);
+  put_record(body, "prep", data, 4);
+  for (const auto* bytes : {&a, &b, &c, &a}) put_bytes(body, *bytes);
+  put("in.ttc", faces_at({24, 24 + 44, 24 + 88}, body));
+  const tool_run run = split({"in.ttc"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out + run.err, "3 faces\n");
+  face_header zeros;
+  zeros.derive_search_fields = false;
+  const std::vector<std::vector<font_table>> expected = {
+      {{"fpgm", a}, {"prep", a}},
+      {{"fpgm", b}, {"prep", a}},
+      {{"fpgm", c}, {"fpgm", a}, {"prep", {1, 2, 3, 4}}}};
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(get("face_0" + std::to_string(i) + ".ttf"), build_sfnt(expected[i], zeros)) << i;
+}
+
 TEST_F(Facesplit, SplitOfPackGivesBackTheFonts) {
   std::vector<font_table> many;
   for (uint8_t i = 0; i < 20; ++i) {

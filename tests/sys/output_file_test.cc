@@ -15,10 +15,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "support/run_tool.h"
-#include "sys/output_file.h"
 #include "cli/messages.h"
 #include "cli/program_run.h"
+#include "support/run_tool.h"
+#include "sys/output_file.h"
 
 namespace {
 
