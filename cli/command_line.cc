@@ -140,3 +140,9 @@ void print_usage_error(std::string_view program, const cli_problem& problem,
     std::fprintf(stderr, "%s: option '%s' takes no value\n", name.c_str(), option);
   std::fprintf(stderr, "%s\n", std::string(usage).c_str());
 }
+
+void print_usage_message(std::string_view program, std::string_view message,
+                         std::string_view usage) {
+  std::fprintf(stderr, "%s: %s\n%s\n", std::string(program).c_str(), std::string(message).c_str(),
+               std::string(usage).c_str());
+}

@@ -65,3 +65,8 @@ void print_help(std::string_view program, std::string_view usage,
 // error.
 void print_usage_error(std::string_view program, const cli_problem& problem,
                        std::string_view usage);
+
+// Prints "PROGRAM: MESSAGE" and then `usage` on standard error: for a fault the program finds
+// itself ("unexpected operand 'x'", "option '--json' goes only with --check").
+void print_usage_message(std::string_view program, std::string_view message,
+                         std::string_view usage);

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "programs/face_names.h"
-#include "programs/pool_usage.h"
 #include "programs/split_command.h"
+#include "programs/split_listing.h"
 #include "sys/input_file.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
@@ -23,25 +23,6 @@
 #include "ttc/ttc_writer.h"
 
 namespace {
-
-// One line per selected face: index, PostScript name ("-" without one), outlines, number
-// of tables, then the tags of the tables it shares with another face.
-void list_faces(const ttc_info& info, const std::vector<bool>& selected) {
-  const std::vector<std::vector<size_t>> users = faces_using_entries(info);
-  std::vector<uint8_t> room;
-  for (size_t face = 0; face < info.faces.size(); ++face) {
-    if (!selected[face]) continue;
-    const std::optional<std::string> name = face_postscript_name(info, face, room);
-    std::string shared;
-    for (const int32_t index : info.faces[face]->table_indices) {
-      if (users[static_cast<size_t>(index)].size() > 1)
-        shared += " " + tag_word(info.tables[static_cast<size_t>(index)].tag);
-    }
-    std::printf("%zu %s %s %zu%s\n", face, name ? name->c_str() : "-",
-                is_cff_face(*info.faces[face]) ? "CFF" : "TrueType",
-                info.faces[face]->table_indices.size(), shared.c_str());
-  }
-}
 
 // Creates the folder unless it exists; false after a message.
 bool make_directory(const std::filesystem::path& directory) {
@@ -123,7 +104,7 @@ int split(input_file& collection, const split_request& request) {
   const std::optional<std::vector<bool>> selected = select_faces(request.faces, info->faces.size());
   if (!selected) return 1;
   if (request.list) {
-    list_faces(*info, *selected);
+    list_faces(collection.name, *info, *selected, request.json);
     return 0;
   }
   if (request.directory && !make_directory(*request.directory)) return 1;

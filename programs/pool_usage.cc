@@ -1,5 +1,9 @@
 #include "programs/pool_usage.h"
 
+#include <algorithm>
+
+#include "cli/printable_text.h"
+
 std::vector<std::vector<size_t>> faces_using_entries(const ttc_info& info) {
   std::vector<std::vector<size_t>> users(info.tables.size());
   for (size_t face = 0; face < info.faces.size(); ++face) {
@@ -14,7 +18,8 @@ std::vector<std::vector<size_t>> faces_using_entries(const ttc_info& info) {
 std::string tag_word(const sfnt_tag& tag) {
   size_t length = tag.size();
   while (length > 1 && tag[length - 1] == ' ') --length;
-  std::string word;
-  for (size_t i = 0; i < length; ++i) word += tag[i] > ' ' && tag[i] < 0x7F ? char(tag[i]) : '?';
+  std::string word =
+      printable_text(std::string_view(reinterpret_cast<const char*>(tag.data()), length), '?');
+  std::replace(word.begin(), word.end(), ' ', '?');  // a word of a listing has no blank
   return word;
 }

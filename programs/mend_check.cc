@@ -1,0 +1,141 @@
+#include "programs/mend_check.h"
+
+#include <array>
+#include <cstdio>
+
+#include "fixer/collection_repair.h"
+#include "fixer/face_file.h"
+#include "programs/mend_signs.h"
+#include "programs/report_capture.h"
+#include "sfnt/budget.h"
+#include "sfnt/byte_fields.h"
+#include "sfnt/byte_reader.h"
+#include "sfnt/sfnt_directory.h"
+
+namespace {
+
+constexpr uint64_t kCollectionHeader = 12;
+
+// Reading room for the mended tables of one face at a time.
+using held_room = std::array<std::vector<uint8_t>, kMendedTables.size()>;
+
+// Points the face's mended tables at their bytes read into `room`; false after a failed read
+// has been reported.
+bool hold_mended_tables(sfnt_face_info& face, held_room& room) {
+  for (size_t t = 0; t < kMendedTables.size(); ++t) {
+    const std::optional<size_t> index = find_sfnt_table_index(face, kMendedTables[t]);
+    if (!index) continue;
+    sfnt_table& table = face.tables[*index];
+    const std::optional<std::span<const uint8_t>> held = hold_table_bytes(table.bytes, room[t]);
+    if (!held) return false;
+    table.bytes = *held;
+  }
+  return true;
+}
+
+// The bytes of the mended tables the face names, each counted once per record.
+uint64_t mended_bytes(const sfnt_face_info& face) {
+  uint64_t bytes = 0;
+  for (const char* tag : kMendedTables)
+    if (const std::optional<size_t> index = find_sfnt_table_index(face, tag))
+      bytes += table_length(face.tables[*index].bytes);
+  return bytes;
+}
+
+// Repairs the face in memory to see what a repair would change; 0, or the status the
+// repair ends with.
+int judge_face(sfnt_face_info face, held_room& room, bool catch_report, face_finding& found) {
+  if (!hold_mended_tables(face, room)) return 1;
+  found.signs = face_legacy_signs(face);
+  found.family = face_family_name(face);
+  const sfnt_face_info before = face;
+  std::optional<caught_report> caught;
+  if (catch_report) caught.emplace();
+  const int status = repair_face(face);
+  if (caught) found.report = caught->text();
+  if (status == 0) note_changes(before, face, found.changed);
+  return status;
+}
+
+// The faces of the collection as fonts of their own, their tables extents of the file;
+// nothing when anything about the collection is amiss (the caller lets the full reader say
+// what), or when its directories or mended tables would cost more than the work budget
+// allows for its size.
+std::optional<std::vector<sfnt_face_info>> collection_faces(const input_file& file) {
+  const file_extent whole{&file, 0, file.size};
+  std::vector<uint8_t> header(kCollectionHeader);
+  if (file.size < kCollectionHeader || !read_input(file, 0, header)) return std::nullopt;
+  const uint32_t count = read_uint32(header.data() + 8);
+  if (!extent_fits(file.size, kCollectionHeader, uint64_t{4} * count)) return std::nullopt;
+  std::vector<uint8_t> offsets(size_t{4} * count);
+  if (!read_input(file, kCollectionHeader, offsets)) return std::nullopt;
+  const work_budget budget;
+  budget_sum directories{0, directory_limit(budget, file.size)};
+  budget_sum tables{0, face_limit(budget, file.size)};
+  std::vector<sfnt_face_info> faces;
+  for (uint32_t i = 0; i < count; ++i) {
+    std::string problem;
+    const std::optional<sfnt_directory> dir =
+        read_sfnt_directory(whole, read_uint32(offsets.data() + 4 * i), problem);
+    if (!dir || !spend(directories, sfnt_directory_size(dir->records.size()))) return std::nullopt;
+    faces.push_back(sfnt_face_from_directory(table_bytes(whole), *dir));
+    if (!spend(tables, mended_bytes(faces.back()))) return std::nullopt;
+  }
+  return faces;
+}
+
+// Today's reading of a collection, for one that collection_faces would not take: it reads
+// every table, and says what is wrong in its own words.
+file_finding check_by_full_repair(const input_file& file, bool catch_report) {
+  file_finding finding;
+  mended_tables changed{};
+  std::optional<caught_report> caught;
+  if (catch_report) caught.emplace();
+  finding.status = repair_collection(file.name, file_extent{&file, 0, file.size}, changed).status;
+  finding.faces.push_back({{}, changed, std::nullopt, caught ? caught->text() : ""});
+  return finding;
+}
+
+file_finding check_collection(const input_file& file, bool catch_report) {
+  std::optional<std::vector<sfnt_face_info>> faces = collection_faces(file);
+  if (!faces) return check_by_full_repair(file, catch_report);
+  file_finding finding;
+  held_room room;
+  for (size_t i = 0; i < faces->size() && finding.status == 0; ++i) {
+    if (!catch_report) std::printf("Face %zu:\n", i);
+    face_finding& found = finding.faces.emplace_back();
+    finding.status = refuse_unknown_version(file.name, (*faces)[i].header.version);
+    if (finding.status == 0) finding.status = judge_face((*faces)[i], room, catch_report, found);
+  }
+  return finding;
+}
+
+file_finding check_single(const input_file& file, bool catch_report) {
+  const file_extent whole{&file, 0, file.size};
+  std::string problem;
+  // open_mend_input has checked the directory; a failed read has been reported.
+  const std::optional<sfnt_directory> dir = read_sfnt_directory(whole, 0, problem);
+  if (!dir) return {1, {}};
+  file_finding finding;
+  held_room room;
+  finding.status = judge_face(sfnt_face_from_directory(table_bytes(whole), *dir), room,
+                              catch_report, finding.faces.emplace_back());
+  return finding;
+}
+
+}  // namespace
+
+file_finding check_font_file(const std::string& path, bool catch_report) {
+  std::optional<mend_input> input = open_mend_input(path);
+  if (!input) return {1, {}};
+  const file_finding finding = input->collection ? check_collection(input->file, catch_report)
+                                                 : check_single(input->file, catch_report);
+  close_input(input->file);
+  return finding;
+}
+
+bool shows_legacy_signs(const file_finding& finding) {
+  for (const face_finding& face : finding.faces)
+    if (!face.signs.empty()) return true;
+  return false;
+}
