@@ -1,6 +1,5 @@
-// facemend on a collection, and --check: a collection is repaired exactly as splitting it,
-// mending each face and packing the faces again would repair it, and a check reports the
-// same without writing.
+// facemend on a collection: it is repaired exactly as splitting it, mending each face and
+// packing the faces again would repair it.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -124,37 +123,4 @@ TEST(MendCollection, SetAsideTableThatCannotBeReadBackEndsTheRepair) {
   EXPECT_EQ(err.find("distinct tables"), std::string::npos) << err;
   close_input(scratch);
   fs::remove_all(dir);
-}
-
-TEST(MendCheck, ReportsWhatARepairWouldChangeAndWritesNothing) {
-  sample_font_options only_head;
-  only_head.head_flags = 0x000B;
-  const std::vector<uint8_t> repaired = split_mend_pack(legacy_sample_collection()).collection;
-  const struct {
-    const char* name;
-    std::vector<uint8_t> font;
-    int status;
-    std::string last_line;
-  } cases[] = {
-      {"legacy font", sample_font(legacy_japanese_options()), 3,
-       "Would change: cmap name post head\n"},
-      {"head only", sample_font(only_head), 3, "Would change: head\n"},
-      {"sound font", sample_font(), 0, "Nothing to change.\n"},
-      {"legacy collection", legacy_sample_collection(), 3, "Would change: cmap name post head\n"},
-      {"repaired collection", repaired, 0, "Nothing to change.\n"},
-      {"failing font", sample_font(without_windows_names(legacy_japanese_options())), 2,
-       "Conversion failed.\n"},
-  };
-  for (const auto& c : cases) {
-    const fs::path dir = make_temp_dir();
-    write_bytes(dir / "f", c.font);
-    const tool_run check = run_tool(FACEMEND_PATH, {"--check", "f"}, dir);
-    EXPECT_EQ(list_dir(dir), std::vector<std::string>{"f"}) << c.name;
-    const tool_run mend = run_tool(FACEMEND_PATH, {"f", "out"}, dir);
-    EXPECT_EQ(check.status, c.status) << c.name;
-    EXPECT_EQ(check.out, (c.status == 2 ? mend.out : mend.out + c.last_line)) << c.name;
-    EXPECT_EQ(check.out.substr(check.out.size() - c.last_line.size()), c.last_line) << c.name;
-    EXPECT_EQ(check.err, mend.err) << c.name;
-    fs::remove_all(dir);
-  }
 }
