@@ -12,19 +12,21 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "support/freetype_face.h"
 #include "support/run_tool.h"
 
 namespace {
 
-// The font files a Debian package installed, from dpkg's record of its files.
-std::vector<std::string> package_fonts(const std::string& package) {
+// The font files a Debian package installed, from dpkg's record of its files; collections
+// too when asked.
+std::vector<std::string> package_fonts(const std::string& package, bool collections = false) {
   std::ifstream list("/var/lib/dpkg/info/" + package + ".list");
   std::vector<std::string> fonts;
   for (std::string line; std::getline(list, line);) {
     const std::string ext = std::filesystem::path(line).extension().string();
-    if (ext == ".ttf" || ext == ".otf") fonts.push_back(line);
+    if (ext == ".ttf" || ext == ".otf" || (collections && ext == ".ttc")) fonts.push_back(line);
   }
   return fonts;
 }
@@ -113,6 +115,42 @@ TEST_P(RealFonts, SurviveTheRepair) {
       missing += " " + font;
   }
   if (!missing.empty()) GTEST_SKIP() << "fonts missing from the installed package:" << missing;
+}
+
+// Of the fonts of these packages only fonts-mona's mona.ttf shows a legacy sign: the
+// Shift-JIS layout of half-width katakana in its Mac Roman map. The others are checked
+// as fonts that do not need facemend, monospaced ones and accented Mac Roman maps included.
+TEST(RealFonts, OnlyMonaShowsLegacySigns) {
+  const std::vector<std::string> packages = {
+      "fonts-dejavu-core", "fonts-liberation", "fonts-ipafont-gothic", "fonts-vlgothic",
+      "fonts-konatu",      "fonts-wqy-zenhei", "fonts-noto-cjk",       "fonts-mona"};
+  std::vector<std::string> args = {"--check", "--quiet", "--json"};
+  for (const std::string& package : packages)
+    for (const std::string& font : package_fonts(package, true))
+      if (std::filesystem::is_regular_file(font)) args.push_back(font);
+  if (args.size() == 3) GTEST_SKIP() << "none of the font packages is installed";
+  const tool_run run = run_tool(FACEMEND_PATH, args, "/");
+  const std::filesystem::path dir = make_temp_dir();
+  write_bytes(dir / "check.json", std::vector<uint8_t>(run.out.begin(), run.out.end()));
+  const tool_run signs = run_tool(
+      "/usr/bin/python3",
+      {"-c",
+       "import json,sys\n"
+       "for f in json.load(open(sys.argv[1]))['files']:\n"
+       "  print(f['file'].rsplit('/', 1)[1], f['status'], *f['legacy_signs'], sep=':')",
+       "check.json"},
+      dir);
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(signs.status, 0) << signs.err;
+  std::istringstream lines(signs.out);
+  size_t files = 0;
+  for (std::string line; std::getline(lines, line); ++files) {
+    if (line.starts_with("mona.ttf:"))
+      EXPECT_EQ(line, "mona.ttf:3:half-width katakana in the Mac Roman cmap");
+    else
+      EXPECT_EQ(line.substr(line.find(':')), ":0") << line;
+  }
+  EXPECT_EQ(files, args.size() - 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianPackages, RealFonts,
