@@ -31,10 +31,10 @@ void count(file_tally& tally, int status, bool legacy) {
 }
 
 void print_summary(const file_tally& tally) {
-  std::printf(
-      "%zu files: %zu with legacy signs, %zu needing nothing, %zu could not be read or "
-      "repaired.\n",
-      tally.files, tally.legacy, tally.clean, tally.failed);
+  std::printf("%zu %s: %zu with legacy signs, %zu needing nothing, %zu could not be read or "
+              "repaired.\n",
+              tally.files, tally.files == 1 ? "file" : "files", tally.legacy, tally.clean,
+              tally.failed);
 }
 
 // "FILE:" before each file's block when a run has several.

@@ -31,10 +31,11 @@ sample_font_options failing() {
 
 std::string summary(int legacy, int clean, int failed) {
   char line[160];
+  const int files = legacy + clean + failed;
   std::snprintf(line, sizeof line,
-                "%d files: %d with legacy signs, %d needing nothing, %d could not be read or "
+                "%d %s: %d with legacy signs, %d needing nothing, %d could not be read or "
                 "repaired.\n",
-                legacy + clean + failed, legacy, clean, failed);
+                files, files == 1 ? "file" : "files", legacy, clean, failed);
   return line;
 }
 
