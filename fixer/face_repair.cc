@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "fixer/cmap_repair.h"
@@ -13,8 +14,11 @@
 namespace {
 
 void print_font_family(const sfnt_name_table& names) {
-  if (const std::optional<std::string> family = get_font_family(names))
-    std::printf("Font family: %s\n", family->c_str());
+  const font_family family = get_font_family(names);
+  if (family.refusal)
+    std::fprintf(stderr, "iconv: %s\n", std::strerror(static_cast<int>(*family.refusal)));
+  if (family.name)
+    std::printf("Font family: %s\n", family.name->c_str());
   else
     std::fputs("Warning: Couldn't get font family.\n", stderr);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -47,8 +48,11 @@ int fix_one_name(std::vector<sfnt_name_record>& records, const name_to_check& na
     std::fputs(name.no_substitute_line, stderr);
     return -1;
   }
-  const std::optional<std::string> ascii = convert_UTF16BE_to_ASCII(records[*windows].string);
+  ascii_refusal refusal{};
+  const std::optional<std::string> ascii =
+      convert_UTF16BE_to_ASCII(records[*windows].string, refusal);
   if (!ascii) {
+    std::fprintf(stderr, "iconv: %s\n", std::strerror(static_cast<int>(refusal)));
     std::fputs("  Failed to convert substitute to ASCII.\n", stderr);
     return -1;
   }

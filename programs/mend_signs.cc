@@ -28,5 +28,5 @@ std::vector<std::string> face_legacy_signs(const sfnt_face_info& face) {
 
 std::optional<std::string> face_family_name(const sfnt_face_info& face) {
   const std::optional<sfnt_name_table> names = name_table_of(face);
-  return names ? get_font_family(*names) : std::nullopt;
+  return names ? get_font_family(*names).name : std::nullopt;
 }
