@@ -10,6 +10,7 @@
 #include "fixer/collection_repair.h"
 #include "fixer/face_file.h"
 #include "fixer/face_repair.h"
+#include "programs/mend_report.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
 #include "sys/scratch_file.h"
@@ -100,8 +101,9 @@ int mend_collection(const facemend_args& args, const input_file& file) {
   mended_tables changed{};
   std::optional<input_file> scratch;
   if (!args.check) scratch = open_scratch_file(args.files[1]);
-  const collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size},
-                                                     changed, scratch ? &*scratch : nullptr);
+  mend_text_report report;
+  const collection_repair result = repair_collection(
+      file.name, file_extent{&file, 0, file.size}, changed, report, scratch ? &*scratch : nullptr);
   int status = result.status;
   if (status == 0 && args.check) status = report_check(changed);
   if (status == 0 && !args.check) {
@@ -123,7 +125,8 @@ int mend_single(const facemend_args& args, const input_file& file) {
     return 1;
   }
   const sfnt_face_info before = *face;
-  if (const int status = repair_face(*face); status != 0) return status;
+  mend_text_report report;
+  if (const int status = repair_face(*face, report); status != 0) return status;
   if (args.check) {
     mended_tables changed{};
     note_changes(before, *face, changed);

@@ -26,7 +26,7 @@ const std::vector<page>& pages() {
       {"facemend",
        {"sys/input_file.cc", "sys/output_file.cc", "sys/program_run.cc", "sys/scratch_file.cc",
         "sfnt/sfnt_directory.cc", "sfnt/table_bytes.cc", "ttc/ttc_reader.cc", "ttc/ttc_writer.cc",
-        "fixer", "programs/facemend.cc"},
+        "fixer", "programs/facemend.cc", "programs/mend_report.cc"},
        // Inputs shorter than an offset table are refused before the directory is read.
        {"offset table runs past the end of the file"}},
       {"facepack",
