@@ -12,7 +12,7 @@
 #include "fixer/face_repair.h"
 #include "programs/mend_command.h"
 #include "programs/mend_files.h"
-#include "programs/report_capture.h"
+#include "programs/mend_sinks.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
 #include "sys/scratch_file.h"
@@ -39,11 +39,11 @@ int write_collection(const std::string& path, const ttc_info& info, const input_
 }
 
 // Repairs every face of a collection and writes the repaired collection to `to`.
-int mend_collection(const std::string& to, const input_file& file) {
+int mend_collection(const std::string& to, const input_file& file, mend_sink& report) {
   mended_tables changed{};
   std::optional<input_file> scratch = open_scratch_file(to);
-  const collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size},
-                                                     changed, scratch ? &*scratch : nullptr);
+  const collection_repair result = repair_collection(
+      file.name, file_extent{&file, 0, file.size}, changed, report, scratch ? &*scratch : nullptr);
   int status = result.status;
   if (status == 0) {
     std::fflush(stdout);
@@ -54,7 +54,7 @@ int mend_collection(const std::string& to, const input_file& file) {
 }
 
 // Repairs a single font and writes it to `to`.
-int mend_single(const std::string& to, const input_file& file) {
+int mend_single(const std::string& to, const input_file& file, mend_sink& report) {
   const std::optional<std::vector<uint8_t>> bytes = load_single_font(file);
   if (!bytes) return 1;
   std::string error;
@@ -63,17 +63,17 @@ int mend_single(const std::string& to, const input_file& file) {
     std::fputs(error.c_str(), stderr);
     return 1;
   }
-  if (const int status = repair_face(*face); status != 0) return status;
+  if (const int status = repair_face(*face, report); status != 0) return status;
   std::fflush(stdout);
   return write_sfnt_face(to, *face) == sfnt_write_status::written ? 0 : 2;
 }
 
 // Repairs the font or collection `from` and writes it to `to`, which may be `from` itself.
-int repair(const std::string& from, const std::string& to) {
+int repair(const std::string& from, const std::string& to, mend_sink& report) {
   std::optional<mend_input> input = open_mend_input(from);
   if (!input) return 1;
-  const int status =
-      input->collection ? mend_collection(to, input->file) : mend_single(to, input->file);
+  const int status = input->collection ? mend_collection(to, input->file, report)
+                                       : mend_single(to, input->file, report);
   close_input(input->file);
   return status;
 }
@@ -86,12 +86,11 @@ static int facemend_main(int argc, char** argv) {
   const mend_request& request = *command.request;
   if (request.mode == mend_mode::check) return check_files(request);
   if (request.mode == mend_mode::in_place)
-    return mend_files_in_place(request, [](const std::string& file) { return repair(file, file); });
-  std::optional<caught_report> caught;
-  if (request.quiet) caught.emplace();
-  const int status = repair(request.files[0], request.files[1]);
-  if (caught && status != 0) std::fputs(caught->text().c_str(), stdout);
-  return status;
+    return mend_files_in_place(request, [](const std::string& file, mend_sink& report) {
+      return repair(file, file, report);
+    });
+  styled_report report(request.quiet ? report_style::problems : report_style::full, "");
+  return repair(request.files[0], request.files[1], report);
 }
 
 int main(int argc, char** argv) {

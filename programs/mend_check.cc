@@ -6,7 +6,7 @@
 #include "fixer/collection_repair.h"
 #include "fixer/face_file.h"
 #include "programs/mend_signs.h"
-#include "programs/report_capture.h"
+#include "programs/mend_sinks.h"
 #include "sfnt/budget.h"
 #include "sfnt/byte_fields.h"
 #include "sfnt/byte_reader.h"
@@ -16,8 +16,8 @@ namespace {
 
 constexpr uint64_t kCollectionHeader = 12;
 
-// Reading room for the mended tables of one face at a time.
-using held_room = std::array<std::vector<uint8_t>, kMendedTables.size()>;
+// Reading room for the mended tables of one face at a time, and one more for the signs.
+using held_room = std::array<std::vector<uint8_t>, kMendedTables.size() + 1>;
 
 // Points the face's mended tables at their bytes read into `room`; false after a failed read
 // has been reported.
@@ -42,18 +42,16 @@ uint64_t mended_bytes(const sfnt_face_info& face) {
   return bytes;
 }
 
-// Repairs the face in memory to see what a repair would change; 0, or the status the
-// repair ends with.
-int judge_face(sfnt_face_info face, held_room& room, bool catch_report, face_finding& found) {
+// Judges the face's signs and repairs it in memory to see what a repair would change; 0, or
+// the status the repair ends with.
+int judge_face(sfnt_face_info face, held_room& room, finding_recorder& recorder) {
   if (!hold_mended_tables(face, room)) return 1;
-  found.signs = face_legacy_signs(face);
-  found.family = face_family_name(face);
+  std::optional<std::vector<std::string>> signs = face_legacy_signs(face, room.back());
+  if (!signs) return 1;
+  recorder.current().signs = std::move(*signs);
   const sfnt_face_info before = face;
-  std::optional<caught_report> caught;
-  if (catch_report) caught.emplace();
-  const int status = repair_face(face);
-  if (caught) found.report = caught->text();
-  if (status == 0) note_changes(before, face, found.changed);
+  const int status = repair_face(face, recorder);
+  if (status == 0) note_changes(before, face, recorder.current().changed);
   return status;
 }
 
@@ -85,51 +83,47 @@ std::optional<std::vector<sfnt_face_info>> collection_faces(const input_file& fi
 }
 
 // Today's reading of a collection, for one that collection_faces would not take: it reads
-// every table, and says what is wrong in its own words.
-file_finding check_by_full_repair(const input_file& file, bool catch_report) {
-  file_finding finding;
+// every table, and says what is wrong in its own words. The signs are not judged this way.
+int check_by_full_repair(const input_file& file, finding_recorder& recorder) {
   mended_tables changed{};
-  std::optional<caught_report> caught;
-  if (catch_report) caught.emplace();
-  finding.status = repair_collection(file.name, file_extent{&file, 0, file.size}, changed).status;
-  finding.faces.push_back({{}, changed, std::nullopt, caught ? caught->text() : ""});
-  return finding;
+  const int status =
+      repair_collection(file.name, file_extent{&file, 0, file.size}, changed, recorder).status;
+  recorder.current().changed = changed;
+  return status;
 }
 
-file_finding check_collection(const input_file& file, bool catch_report) {
+int check_collection(const input_file& file, finding_recorder& recorder) {
   std::optional<std::vector<sfnt_face_info>> faces = collection_faces(file);
-  if (!faces) return check_by_full_repair(file, catch_report);
-  file_finding finding;
+  if (!faces) return check_by_full_repair(file, recorder);
   held_room room;
-  for (size_t i = 0; i < faces->size() && finding.status == 0; ++i) {
-    if (!catch_report) std::printf("Face %zu:\n", i);
-    face_finding& found = finding.faces.emplace_back();
-    finding.status = refuse_unknown_version(file.name, (*faces)[i].header.version);
-    if (finding.status == 0) finding.status = judge_face((*faces)[i], room, catch_report, found);
+  int status = 0;
+  for (size_t i = 0; i < faces->size() && status == 0; ++i) {
+    recorder.report(mend_event::face_begins{i});
+    status = refuse_unknown_version(file.name, (*faces)[i].header.version);
+    if (status == 0) status = judge_face((*faces)[i], room, recorder);
   }
-  return finding;
+  return status;
 }
 
-file_finding check_single(const input_file& file, bool catch_report) {
+int check_single(const input_file& file, finding_recorder& recorder) {
   const file_extent whole{&file, 0, file.size};
   std::string problem;
   // open_mend_input has checked the directory; a failed read has been reported.
   const std::optional<sfnt_directory> dir = read_sfnt_directory(whole, 0, problem);
-  if (!dir) return {1, {}};
-  file_finding finding;
+  if (!dir) return 1;
   held_room room;
-  finding.status = judge_face(sfnt_face_from_directory(table_bytes(whole), *dir), room,
-                              catch_report, finding.faces.emplace_back());
-  return finding;
+  return judge_face(sfnt_face_from_directory(table_bytes(whole), *dir), room, recorder);
 }
 
 }  // namespace
 
-file_finding check_font_file(const std::string& path, bool catch_report) {
+file_finding check_font_file(const std::string& path, mend_sink& report) {
   std::optional<mend_input> input = open_mend_input(path);
   if (!input) return {1, {}};
-  const file_finding finding = input->collection ? check_collection(input->file, catch_report)
-                                                 : check_single(input->file, catch_report);
+  file_finding finding;
+  finding_recorder recorder(finding.faces, report);
+  finding.status = input->collection ? check_collection(input->file, recorder)
+                                     : check_single(input->file, recorder);
   close_input(input->file);
   return finding;
 }

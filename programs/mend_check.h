@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "fixer/face_repair.h"
+#include "fixer/mend_events.h"
 
 // One face as the check finds it.
 struct face_finding {
   std::vector<std::string> signs;     // as face_legacy_signs gives them
   mended_tables changed{};            // the tables a repair would change
   std::optional<std::string> family;  // the Windows English family name, as the font has it
-  std::string report;                 // the repair's report of the face, when caught
+  bool cmap_cut = false;              // the Mac Roman map would be cut to 0x00-0x7E
+  bool cmap_corrected = false;        // the cmap length would be given to a subtable
 };
 
 struct file_finding {
@@ -22,10 +24,9 @@ struct file_finding {
   std::vector<face_finding> faces;  // up to the face that failed
 };
 
-// Checks the font or collection `path`. The repair's report is printed as a repair prints it
-// ("Face N:" lines and each face's passes), or with `catch_report` kept in each face's
-// finding instead; problems go to standard error as they happen.
-file_finding check_font_file(const std::string& path, bool catch_report);
+// Checks the font or collection `path`, reporting each face's beginning and the repair of
+// it to `report` as a repair would; messages about the file itself go to standard error.
+file_finding check_font_file(const std::string& path, mend_sink& report);
 
 // Whether any face shows a legacy sign.
 bool shows_legacy_signs(const file_finding& finding);

@@ -7,7 +7,7 @@
 #include "cli/printable_text.h"
 #include "programs/mend_check.h"
 #include "programs/mend_json.h"
-#include "programs/report_capture.h"
+#include "programs/mend_sinks.h"
 
 namespace {
 
@@ -31,15 +31,20 @@ void count(file_tally& tally, int status, bool legacy) {
 }
 
 void print_summary(const file_tally& tally) {
-  std::printf("%zu %s: %zu with legacy signs, %zu needing nothing, %zu could not be read or "
-              "repaired.\n",
-              tally.files, tally.files == 1 ? "file" : "files", tally.legacy, tally.clean,
-              tally.failed);
+  std::printf(
+      "%zu %s: %zu with legacy signs, %zu needing nothing, %zu could not be read or "
+      "repaired.\n",
+      tally.files, tally.files == 1 ? "file" : "files", tally.legacy, tally.clean, tally.failed);
 }
 
 // "FILE:" before each file's block when a run has several.
-void print_file_line(const mend_request& request, const std::string& file) {
-  if (request.files.size() > 1) std::printf("%s:\n", printable_text(file).c_str());
+std::string heading(const mend_request& request, const std::string& file) {
+  return request.files.size() > 1 ? printable_text(file) + ":\n" : "";
+}
+
+report_style style_of(const mend_request& request) {
+  if (request.json) return report_style::quiet_stdout;
+  return request.quiet ? report_style::problems : report_style::full;
 }
 
 // The signs of every face, each named once.
@@ -74,33 +79,19 @@ void print_verdict(const file_finding& finding) {
     std::printf("Would change:%s\n", tables.c_str());
 }
 
-// A quiet run shows a failed file's report, which holds what went wrong.
-void print_failure(const mend_request& request, const std::string& file,
-                   const std::string& report) {
-  print_file_line(request, file);
-  std::fputs(report.c_str(), stdout);
-}
-
-std::string whole_report(const file_finding& finding) {
-  std::string report;
-  for (const face_finding& face : finding.faces) report += face.report;
-  return report;
-}
-
 }  // namespace
 
 int check_files(const mend_request& request) {
   file_tally tally;
   std::vector<checked_file> checked;
+  const report_style style = style_of(request);
   for (const std::string& file : request.files) {
-    const bool shown = !request.quiet && !request.json;
-    if (shown) print_file_line(request, file);
-    file_finding finding = check_font_file(file, !shown);
-    const bool legacy = shows_legacy_signs(finding);
-    count(tally, finding.status, legacy);
-    if (shown && finding.status == 0) print_verdict(finding);
-    if (request.quiet && !request.json && finding.status != 0)
-      print_failure(request, file, whole_report(finding));
+    styled_report report(style, heading(request, file));
+    if (style == report_style::full) report.print_heading();
+    file_finding finding = check_font_file(file, report);
+    count(tally, finding.status, shows_legacy_signs(finding));
+    if (style == report_style::full && finding.status == 0) print_verdict(finding);
+    if (style == report_style::problems && finding.status != 0) report.print_heading();
     if (request.json) checked.push_back({file, std::move(finding)});
   }
   const int status = tally.failed != 0 ? tally.worst : tally.legacy != 0 ? 3 : 0;
@@ -111,27 +102,23 @@ int check_files(const mend_request& request) {
   return status;
 }
 
-int mend_files_in_place(const mend_request& request,
-                        const std::function<int(const std::string&)>& repair) {
+int mend_files_in_place(const mend_request& request, const repair_function& repair) {
   file_tally tally;
+  const report_style style = style_of(request);
   for (const std::string& file : request.files) {
-    if (!request.quiet) print_file_line(request, file);
-    const file_finding finding = check_font_file(file, true);
+    styled_report report(style, heading(request, file));
+    if (style == report_style::full) report.print_heading();
+    kept_events judged;  // what a repair would report, shown only when the file fails
+    const file_finding finding = check_font_file(file, judged);
     const bool legacy = shows_legacy_signs(finding);
     int status = finding.status;
-    if (status != 0) {
-      if (request.quiet)
-        print_failure(request, file, whole_report(finding));
-      else
-        std::fputs(whole_report(finding).c_str(), stdout);
-    } else if (legacy || request.force) {
-      std::optional<caught_report> caught;
-      if (request.quiet) caught.emplace();
-      status = repair(file);
-      if (caught && status != 0) print_failure(request, file, caught->text());
-    } else if (!request.quiet) {
+    if (status != 0)
+      judged.replay(report);
+    else if (legacy || request.force)
+      status = repair(file, report);
+    else if (style == report_style::full)
       std::fputs("No legacy signs; left unchanged.\n", stdout);
-    }
+    if (status != 0) report.print_heading();
     count(tally, status, legacy);
   }
   print_summary(tally);

@@ -8,16 +8,12 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-bool says(const std::string& report, const char* line) {
-  return report.find(line) != std::string::npos;
-}
-
-// Why a repair would change table `t` of a face, from what its passes reported.
-std::string why_changed(size_t t, const std::string& report) {
+// Why a repair would change table `t` of the face.
+std::string why_changed(size_t t, const face_finding& face) {
   switch (t) {
     case 0:
-      if (says(report, "Removing code area 0x80-0xff")) return "cut 0x80-0xFF";
-      if (says(report, "Correncting...")) return "length corrected";
+      if (face.cmap_cut) return "cut 0x80-0xFF";
+      if (face.cmap_corrected) return "length corrected";
       return "layout only";
     case 1:
       return "Shift-JIS Macintosh names replaced";
@@ -32,7 +28,7 @@ json face_document(size_t index, const face_finding& face) {
   json changes = json::array();
   for (size_t t = 0; t < kMendedTables.size(); ++t)
     if (face.changed[t])
-      changes.push_back({{"table", kMendedTables[t]}, {"why", why_changed(t, face.report)}});
+      changes.push_back({{"table", kMendedTables[t]}, {"why", why_changed(t, face)}});
   json document;
   document["face"] = index;
   document["family"] = face.family ? json_bytes(*face.family) : json(nullptr);

@@ -8,7 +8,7 @@
 
 struct checked_file {
   std::string name;
-  file_finding finding;  // with each face's report caught
+  file_finding finding;
 };
 
 // Prints, as one JSON document, every file with its status and faces, each face with its

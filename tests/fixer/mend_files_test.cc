@@ -196,6 +196,19 @@ TEST_F(MendFiles, CommandLineRefusesWhatItDoesNotKnow) {
   EXPECT_TRUE(help.out.starts_with(usage + "\n")) << help.out;
 }
 
+// A name never starts a line of its own or reaches the terminal as a control sequence.
+TEST_F(MendFiles, NamesAreShownEscaped) {
+  sample_font_options hostile = legacy_japanese_options();
+  hostile.family = "Evil\x1b]0;x\x07\nDone.";
+  put("evil.ttf", sample_font(hostile));
+  const tool_run run = mend({"evil.ttf", "out.ttf"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.out.starts_with("Font family: Evil\\x1b]0;x\\x07\\x0aDone.\n")) << run.out;
+  EXPECT_NE(run.out.find("  Found substitute: \"Evil\\x1b]0;x\\x07\\x0aDone.\"\n"),
+            std::string::npos);
+  EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+}
+
 // The document parses, escapes what a name may hold, and names the same signs as the text.
 TEST_F(MendFiles, JsonDocumentParsesAndEscapesNames) {
   sample_font_options hostile = legacy_japanese_options();

@@ -26,9 +26,9 @@ const std::vector<page>& pages() {
       {"facemend",
        {"sys/input_file.cc", "sys/output_file.cc", "sys/program_run.cc", "sys/scratch_file.cc",
         "sfnt/sfnt_directory.cc", "sfnt/table_bytes.cc", "ttc/ttc_reader.cc", "ttc/ttc_writer.cc",
-        "fixer", "programs/facemend.cc", "programs/mend_command.cc", "programs/mend_check.cc",
-        "programs/mend_files.cc", "programs/mend_json.cc", "programs/mend_signs.cc",
-        "cli/command_line.cc"},
+        "fixer", "programs/facemend.cc", "programs/mend_report.cc", "programs/mend_command.cc",
+        "programs/mend_check.cc", "programs/mend_files.cc", "programs/mend_json.cc",
+        "programs/mend_signs.cc", "cli/command_line.cc"},
        // Inputs shorter than an offset table are refused before the directory is read; no
        // option of facemend takes a value.
        {"offset table runs past the end of the file", "' needs a value"}},
