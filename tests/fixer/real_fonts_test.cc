@@ -132,14 +132,14 @@ TEST(RealFonts, OnlyMonaShowsLegacySigns) {
   const tool_run run = run_tool(FACEMEND_PATH, args, "/");
   const std::filesystem::path dir = make_temp_dir();
   write_bytes(dir / "check.json", std::vector<uint8_t>(run.out.begin(), run.out.end()));
-  const tool_run signs = run_tool(
-      "/usr/bin/python3",
-      {"-c",
-       "import json,sys\n"
-       "for f in json.load(open(sys.argv[1]))['files']:\n"
-       "  print(f['file'].rsplit('/', 1)[1], f['status'], *f['legacy_signs'], sep=':')",
-       "check.json"},
-      dir);
+  const tool_run signs =
+      run_tool("/usr/bin/python3",
+               {"-c",
+                "import json,sys\n"
+                "for f in json.load(open(sys.argv[1]))['files']:\n"
+                "  print(f['file'].rsplit('/', 1)[1], f['status'], *f['legacy_signs'], sep=':')",
+                "check.json"},
+               dir);
   std::filesystem::remove_all(dir);
   EXPECT_EQ(signs.status, 0) << signs.err;
   std::istringstream lines(signs.out);
@@ -151,6 +151,34 @@ TEST(RealFonts, OnlyMonaShowsLegacySigns) {
       EXPECT_EQ(line.substr(line.find(':')), ":0") << line;
   }
   EXPECT_EQ(files, args.size() - 3);
+}
+
+// A folder of both kinds: only the legacy font is written; the others keep every byte and
+// their modification times.
+TEST(RealFonts, InPlaceRepairsOnlyTheLegacyFont) {
+  namespace fs = std::filesystem;
+  const std::vector<std::string> sources = {"/usr/share/fonts/truetype/mona/mona.ttf",
+                                            "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+                                            "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc"};
+  for (const std::string& source : sources)
+    if (!fs::is_regular_file(source)) GTEST_SKIP() << source << " not installed";
+  const fs::path dir = make_temp_dir();
+  std::vector<std::string> names;
+  for (const std::string& source : sources) {
+    names.push_back(fs::path(source).filename());
+    fs::copy_file(source, dir / names.back(), fs::copy_options::none);
+    fs::last_write_time(dir / names.back(), fs::last_write_time(source));
+  }
+  ASSERT_EQ(run_tool(FACEMEND_PATH, {names[0], "expected.ttf"}, dir).status, 0);
+  names.insert(names.begin(), "-i");
+  const tool_run run = run_tool(FACEMEND_PATH, names, dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(read_bytes(dir / "mona.ttf"), read_bytes(dir / "expected.ttf"));
+  for (size_t i = 1; i < sources.size(); ++i) {
+    EXPECT_EQ(read_bytes(dir / names[i + 1]), read_bytes(sources[i])) << sources[i];
+    EXPECT_EQ(fs::last_write_time(dir / names[i + 1]), fs::last_write_time(sources[i]));
+  }
+  fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianPackages, RealFonts,
