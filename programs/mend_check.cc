@@ -1,5 +1,6 @@
 #include "programs/mend_check.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -128,8 +129,14 @@ file_finding check_font_file(const std::string& path, mend_sink& report) {
   return finding;
 }
 
-bool shows_legacy_signs(const file_finding& finding) {
+std::vector<std::string> file_signs(const file_finding& finding) {
+  std::vector<std::string> signs;
   for (const face_finding& face : finding.faces)
-    if (!face.signs.empty()) return true;
-  return false;
+    for (const std::string& sign : face.signs)
+      if (std::find(signs.begin(), signs.end(), sign) == signs.end()) signs.push_back(sign);
+  return signs;
+}
+
+bool shows_legacy_signs(const file_finding& finding) {
+  return !file_signs(finding).empty();
 }

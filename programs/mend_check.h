@@ -28,5 +28,8 @@ struct file_finding {
 // it to `report` as a repair would; messages about the file itself go to standard error.
 file_finding check_font_file(const std::string& path, mend_sink& report);
 
+// The signs of every face, each named once, in the order they were first found.
+std::vector<std::string> file_signs(const file_finding& finding);
+
 // Whether any face shows a legacy sign.
 bool shows_legacy_signs(const file_finding& finding);

@@ -47,15 +47,6 @@ report_style style_of(const mend_request& request) {
   return request.quiet ? report_style::problems : report_style::full;
 }
 
-// The signs of every face, each named once.
-std::vector<std::string> file_signs(const file_finding& finding) {
-  std::vector<std::string> signs;
-  for (const face_finding& face : finding.faces)
-    for (const std::string& sign : face.signs)
-      if (std::find(signs.begin(), signs.end(), sign) == signs.end()) signs.push_back(sign);
-  return signs;
-}
-
 // The two last lines of a file's check: its legacy signs, and the tables a repair would
 // change.
 void print_verdict(const file_finding& finding) {

@@ -1,7 +1,5 @@
 #include "programs/mend_json.h"
 
-#include <algorithm>
-
 #include "programs/json_text.h"
 
 namespace {
@@ -40,17 +38,15 @@ json face_document(size_t index, const face_finding& face) {
 json file_document(const checked_file& file) {
   const file_finding& finding = file.finding;
   json faces = json::array();
-  json signs = json::array();
-  for (size_t i = 0; i < finding.faces.size(); ++i) {
-    faces.push_back(face_document(i, finding.faces[i]));
-    for (const std::string& sign : finding.faces[i].signs)
-      if (std::find(signs.begin(), signs.end(), sign) == signs.end()) signs.push_back(sign);
-  }
+  if (finding.status == 0)
+    for (size_t i = 0; i < finding.faces.size(); ++i)
+      faces.push_back(face_document(i, finding.faces[i]));
+  const std::vector<std::string> signs = file_signs(finding);
   json document;
   document["file"] = json_bytes(file.name);
   document["status"] = finding.status != 0 ? finding.status : signs.empty() ? 0 : 3;
-  document["legacy_signs"] = std::move(signs);
-  document["faces"] = finding.status == 0 ? std::move(faces) : json::array();
+  document["legacy_signs"] = signs;
+  document["faces"] = std::move(faces);
   return document;
 }
 
