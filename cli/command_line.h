@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-// One option a program takes. Every program also takes --help and --version, which the
-// scanner knows without a table entry.
+// One option a program takes. Every program also takes --help (and -h, unless the table
+// gives it another meaning) and --version, which the scanner knows without a table entry.
 struct cli_option {
   char short_name = 0;          // 'd' for -d; 0 for a long option only
   std::string_view long_name;   // "directory" for --directory

@@ -39,9 +39,13 @@ std::optional<uint32_t> format6_glyph(std::span<const uint8_t> cmap, uint64_t at
 }
 
 // Format 4: the first segment that ends at or after the code, if it starts at or before it.
-std::optional<uint32_t> format4_glyph(std::span<const uint8_t> cmap, uint64_t at, uint32_t code) {
+// `segment` is where the search starts: for codes asked in increasing order the segment
+// found never moves back, so a walk over the katakana costs one pass over the segments
+// (CJK fonts have thousands of them).
+std::optional<uint32_t> format4_glyph(std::span<const uint8_t> cmap, uint64_t at, uint32_t code,
+                                      uint64_t& segment) {
   const std::optional<uint16_t> seg_x2 = u16_at(cmap, at + 6);
-  for (uint64_t s = 0; seg_x2 && s < *seg_x2 / 2; ++s) {
+  for (uint64_t& s = segment; seg_x2 && s < *seg_x2 / 2; ++s) {
     const std::optional<uint16_t> end = u16_at(cmap, at + 14 + 2 * s);
     if (!end) return std::nullopt;
     if (*end < code) continue;
@@ -73,13 +77,14 @@ std::optional<uint32_t> format12_glyph(std::span<const uint8_t> cmap, uint64_t a
 }
 
 // The glyph the subtable at `at` gives `code`; nothing when it gives none or is of a
-// format the judgement does not read.
-std::optional<uint32_t> glyph_of(std::span<const uint8_t> cmap, uint32_t at, uint32_t code) {
+// format the judgement does not read. `segment`: see format4_glyph.
+std::optional<uint32_t> glyph_of(std::span<const uint8_t> cmap, uint32_t at, uint32_t code,
+                                 uint64_t& segment) {
   switch (u16_at(cmap, at).value_or(0xFFFF)) {
     case 0:
       return format0_glyph(cmap, at, code);
     case 4:
-      return format4_glyph(cmap, at, code);
+      return format4_glyph(cmap, at, code, segment);
     case 6:
       return format6_glyph(cmap, at, code);
     case 12:
@@ -115,9 +120,13 @@ bool shows_katakana_mac_roman(std::span<const uint8_t> cmap) {
   if (!windows) windows = find_subtable(cmap, 3, 10);
   if (!mac || !windows) return false;
   uint32_t same = 0;
+  uint64_t windows_segment = 0;  // the codes of each map are asked in increasing order
+  uint64_t mac_segment = 0;
   for (uint32_t i = 0; i < kKatakanaCount; ++i) {
-    const std::optional<uint32_t> katakana = glyph_of(cmap, *windows, kFirstHalfwidthKatakana + i);
-    if (katakana && *katakana != 0 && glyph_of(cmap, *mac, kFirstKatakanaByte + i) == katakana)
+    const std::optional<uint32_t> katakana =
+        glyph_of(cmap, *windows, kFirstHalfwidthKatakana + i, windows_segment);
+    if (katakana && *katakana != 0 &&
+        glyph_of(cmap, *mac, kFirstKatakanaByte + i, mac_segment) == katakana)
       ++same;
   }
   return 2 * same >= kKatakanaCount;

@@ -191,7 +191,7 @@ TEST_F(MendFiles, CommandLineRefusesWhatItDoesNotKnow) {
     EXPECT_EQ(get("a.ttf"), font);
     EXPECT_EQ(list_dir(dir_), std::vector<std::string>{"a.ttf"});
   }
-  const tool_run help = mend({"--help"});
+  const tool_run help = mend({"-h"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with(usage + "\n")) << help.out;
 }

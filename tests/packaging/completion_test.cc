@@ -56,7 +56,7 @@ TEST(CompletionTest, OffersEachProgramsOptionsTheirValuesAndItsFiles) {
   const std::vector<row> rows = {
       {{"facemend", "-"},
        {"--", "--check", "--force", "--head", "--help", "--in-place", "--json", "--quiet",
-        "--version", "-i", "-q"}},
+        "--version", "-h", "-i", "-q"}},
       {{"facemend", ""}, {"a.ttc", "b.ttf", "c.otf", "d.TTC", "sub"}},
       {{"facepack", "--v"}, {"--verbose", "--version"}},
       {{"facepack", ""}, collections},
