@@ -53,7 +53,9 @@ void scan_short(cli_scan& scan, int argc, char** argv, int& i,
   for (size_t at = 1; at < arg.size(); ++at) {
     const cli_option* option = find_short(options, arg[at]);
     const std::string given = {'-', arg[at]};
-    if (option == nullptr) {
+    if (option == nullptr && arg[at] == 'h') {
+      scan.help = true;  // -h is --help unless the program gives it a meaning of its own
+    } else if (option == nullptr) {
       scan.problems.push_back({cli_fault::unknown_option, given});
     } else if (option->value_name.empty()) {
       scan.options.push_back({option, ""});
@@ -116,7 +118,7 @@ void print_version(std::string_view program) {
 void print_help(std::string_view program, std::string_view usage,
                 std::span<const cli_option> options) {
   std::vector<cli_option> all(options.begin(), options.end());
-  all.push_back({0, "help", "", "Show this help and exit."});
+  all.push_back({find_short(options, 'h') ? char{0} : 'h', "help", "", "Show this help and exit."});
   all.push_back({0, "version", "", "Show the version and exit."});
   size_t width = 0;
   for (const cli_option& option : all) width = std::max(width, option_label(option).size());
@@ -140,4 +142,10 @@ void print_usage_error(std::string_view program, const cli_problem& problem,
   if (problem.fault == cli_fault::unexpected_value)
     say_problem(name + ": option '" + option + "' takes no value\n");
   say_problem(std::string(usage) + "\n");
+}
+
+void print_usage_message(std::string_view program, std::string_view message,
+                         std::string_view usage) {
+  std::fprintf(stderr, "%s: %s\n%s\n", std::string(program).c_str(), std::string(message).c_str(),
+               std::string(usage).c_str());
 }

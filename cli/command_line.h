@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-// One option a program takes. Every program also takes --help and --version, which the
-// scanner knows without a table entry.
+// One option a program takes. Every program also takes --help (and -h, unless the table
+// gives it another meaning) and --version, which the scanner knows without a table entry.
 struct cli_option {
   char short_name = 0;          // 'd' for -d; 0 for a long option only
   std::string_view long_name;   // "directory" for --directory
@@ -65,3 +65,8 @@ void print_help(std::string_view program, std::string_view usage,
 // error.
 void print_usage_error(std::string_view program, const cli_problem& problem,
                        std::string_view usage);
+
+// Prints "PROGRAM: MESSAGE" and then `usage` on standard error: for a fault the program finds
+// itself ("unexpected operand 'x'", "option '--json' goes only with --check").
+void print_usage_message(std::string_view program, std::string_view message,
+                         std::string_view usage);

@@ -17,7 +17,7 @@ void read_names(const sfnt_face_info& face, face_facts& facts) {
   const std::optional<sfnt_name_table> names =
       bytes ? parse_sfnt_name_table(*bytes, error) : std::nullopt;
   if (!names) return;
-  facts.windows_family = get_font_family(*names);
+  facts.windows_family = get_font_family(*names).name;
   if (const auto i = find_sfnt_name_entry(names->records, 1, 0, 0, 1))
     facts.mac_family = names->records[*i].string;
   if (const auto i = find_sfnt_name_entry(names->records, 1, 0, 0, 4))

@@ -1,7 +1,5 @@
 #include "fixer/cmap_repair.h"
 
-#include <cstdio>
-
 #include "sfnt/byte_fields.h"
 
 namespace {
@@ -19,31 +17,34 @@ bool is_full_mac_roman_format6(const sfnt_cmap_record& record, const sfnt_cmap_s
 
 }  // namespace
 
-void fix_oddtype_cmap_table(sfnt_cmap_table& table) {
+void fix_oddtype_cmap_table(sfnt_cmap_table& table, mend_sink& sink) {
   for (const sfnt_cmap_record& record : table.records) {
     sfnt_cmap_subtable& subtable = table.subtables[record.subtable];
     if (!is_full_mac_roman_format6(record, subtable)) continue;
-    std::fputs("  Removing code area 0x80-0xff from CMap table for \"Macintosh, Roman\".\n",
-               stdout);
+    sink.report(mend_event::mac_roman_cut{});
     write_uint16(subtable.data.data() + kFormat6EntryCount, kAsciiRange);
   }
 }
 
-int fix_cmap(sfnt_face_info& face) {
+int fix_cmap(sfnt_face_info& face, mend_sink& sink) {
   const std::optional<size_t> index = find_sfnt_table_index(face, "cmap");
   if (!index) {
-    std::fputs("Couldn't find `cmap' table...\n", stdout);
+    sink.report(mend_event::table_missing{"cmap"});
     return -1;
   }
-  std::fputs("  Parsing cmap table.\n", stdout);
+  sink.report(mend_event::cmap_parsing{});
   sfnt_table& entry = face.tables[*index];
+  cmap_length length = cmap_length::agrees;
   std::string reason;
-  std::optional<sfnt_cmap_table> table = parse_sfnt_cmap_table(sfnt_table_bytes(entry), reason);
+  std::optional<sfnt_cmap_table> table =
+      parse_sfnt_cmap_table(sfnt_table_bytes(entry), length, reason);
   if (!table) {
-    std::printf("  cmap table left unchanged: %s.\n", reason.c_str());
+    sink.report(mend_event::cmap_left_unchanged{reason});
     return 0;
   }
-  fix_oddtype_cmap_table(*table);
+  if (length != cmap_length::agrees)
+    sink.report(mend_event::cmap_broken{length == cmap_length::corrected});
+  fix_oddtype_cmap_table(*table, sink);
   set_sfnt_table_bytes(entry, render_sfnt_cmap_table(*table));
   return 0;
 }

@@ -1,7 +1,6 @@
 #include "fixer/cmap_table.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 
 #include "sfnt/byte_fields.h"
@@ -153,7 +152,7 @@ void copy_subtables(std::span<const uint8_t> table, const std::vector<uint64_t>&
 }  // namespace
 
 std::optional<sfnt_cmap_table> parse_sfnt_cmap_table(std::span<const uint8_t> table,
-                                                     std::string& reason) {
+                                                     cmap_length& length, std::string& reason) {
   sfnt_cmap_table model;
   std::vector<uint64_t> lengths;
   if (!parse_records(table, model, lengths, reason)) return std::nullopt;
@@ -171,8 +170,7 @@ std::optional<sfnt_cmap_table> parse_sfnt_cmap_table(std::span<const uint8_t> ta
     return std::nullopt;
   }
   copy_subtables(table, lengths, model);
-  if (broken) std::fputs("  Broken cmap table!  ", stdout);
-  if (target) std::fputs("  Correncting...\n", stdout);
+  length = !broken ? cmap_length::agrees : target ? cmap_length::corrected : cmap_length::broken;
   return model;
 }
 

@@ -29,14 +29,17 @@ struct sfnt_cmap_table {
   std::vector<sfnt_cmap_subtable> subtables;  // in the order of their first record
 };
 
-// Builds the model of `table` (the whole table, its directory length being its size). A
-// length that disagrees with the subtables prints "  Broken cmap table!  " and, when the
-// difference goes to the first platform 3, encoding 1, format 4 subtable,
-// "  Correncting...\n". A table that cannot be carried through whole, or whose overlapping
-// subtables would make it longer once laid out apart, gives nothing, with the reason in
-// `reason` (nothing printed then).
+// How the table's directory length compared with its subtables: equal, different, or
+// different and the difference given to the first platform 3, encoding 1, format 4
+// subtable.
+enum class cmap_length { agrees, broken, corrected };
+
+// Builds the model of `table` (the whole table, its directory length being its size), with
+// the outcome of the length check in `length`. A table that cannot be carried through
+// whole, or whose overlapping subtables would make it longer once laid out apart, gives
+// nothing, with the reason in `reason`.
 std::optional<sfnt_cmap_table> parse_sfnt_cmap_table(std::span<const uint8_t> table,
-                                                     std::string& reason);
+                                                     cmap_length& length, std::string& reason);
 
 // The table bytes: header, the encoding records in order, then each subtable once, back to
 // back in model order, every record pointing at its subtable's one copy.

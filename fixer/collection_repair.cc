@@ -1,7 +1,6 @@
 #include "fixer/collection_repair.h"
 
 #include <array>
-#include <cstdio>
 
 #include "fixer/face_file.h"
 #include "sys/scratch_file.h"
@@ -60,15 +59,15 @@ void set_aside_new_tables(ttc_info& pool, size_t first, input_file& scratch) {
 // Repairs face `index` and adds it to `result.repaired`; sets result.status when it fails.
 void repair_one(const std::string& name, const ttc_info& collection, size_t index,
                 collection_repair& result, mended_tables& changed, repair_room& room,
-                input_file* scratch) {
-  std::printf("Face %zu:\n", index);
+                mend_sink& sink, input_file* scratch) {
+  sink.report(mend_event::face_begins{index});
   const sfnt_face_info original = ttc_face_tables(collection, index);
   sfnt_face_info face = original;
   result.status = refuse_unknown_version(name, face.header.version);
   if (result.status == 0 && !hold_mended_tables(face, room)) result.status = 1;
   if (result.status != 0) return;
   const sfnt_face_info held = face;
-  result.status = repair_face(face);
+  result.status = repair_face(face, sink);
   if (result.status != 0) return;
   restore_unchanged(original, held, face, changed);
   // A face that lists a table twice has only the first repaired, so the repaired faces
@@ -79,7 +78,7 @@ void repair_one(const std::string& name, const ttc_info& collection, size_t inde
   if (refused) {
     // A failed read has been reported where it failed.
     if (refused == ttc_refusal::pool_full)
-      std::fprintf(stderr, "Collection holds more than %zu distinct tables.\n", ttc_max_tables);
+      sink.report(mend_event::collection_too_large{ttc_max_tables});
     result.status = 1;
   } else if (scratch != nullptr) {
     set_aside_new_tables(result.repaired, first_new, *scratch);
@@ -89,17 +88,18 @@ void repair_one(const std::string& name, const ttc_info& collection, size_t inde
 }  // namespace
 
 collection_repair repair_collection(const std::string& name, const table_bytes& file,
-                                    mended_tables& changed, input_file* scratch) {
+                                    mended_tables& changed, mend_sink& sink, input_file* scratch) {
   collection_repair result;
   ttc_problem problem;
   const std::optional<ttc_info> collection = ttc_parse_binary(file, problem);
   if (!collection) {
+    sink.report(mend_event::collection_unreadable{problem});
     result.status = 1;
     result.unreadable = std::move(problem);
     return result;
   }
   repair_room room;
   for (size_t i = 0; i < collection->faces.size() && result.status == 0; ++i)
-    repair_one(name, *collection, i, result, changed, room, scratch);
+    repair_one(name, *collection, i, result, changed, room, sink, scratch);
   return result;
 }

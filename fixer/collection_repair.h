@@ -23,11 +23,12 @@ struct collection_repair {
 
 // Repairs the collection `name` whose bytes are `file` (an extent of an open file, or bytes
 // in memory), which must stay open or alive while the result is used: the repaired
-// collection's unchanged tables are parts of it. Prints "Face N:" before each face's
-// report; a face that fails ends the repair with its status, and the faces after it are
-// not repaired. A collection that cannot be read gives status 1 and the problem, for the
-// caller to report. Adds the tables each repair changed to `changed`. With a
-// `scratch` file, the changed tables are set aside there rather than kept in memory; it
-// must then stay open while the result is used.
+// collection's unchanged tables are parts of it. Reports each face's beginning, then its
+// repair, to `sink`; a face that fails ends the repair with its status, and the faces after
+// it are not repaired. A collection that cannot be read gives status 1 and the problem, for
+// the caller to report. Adds the tables each repair changed to `changed`. With a `scratch`
+// file, the changed tables are set aside there rather than kept in memory; it must then
+// stay open while the result is used.
 collection_repair repair_collection(const std::string& name, const table_bytes& file,
-                                    mended_tables& changed, input_file* scratch = nullptr);
+                                    mended_tables& changed, mend_sink& sink,
+                                    input_file* scratch = nullptr);

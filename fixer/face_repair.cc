@@ -1,7 +1,6 @@
 #include "fixer/face_repair.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "fixer/cmap_repair.h"
@@ -12,44 +11,37 @@
 
 namespace {
 
-void print_font_family(const sfnt_name_table& names) {
-  if (const std::optional<std::string> family = get_font_family(names))
-    std::printf("Font family: %s\n", family->c_str());
-  else
-    std::fputs("Warning: Couldn't get font family.\n", stderr);
-}
-
 // The four passes, each announced; 0, or the status the run must end with.
-int run_passes(sfnt_face_info& face, size_t name_index, sfnt_name_table& names) {
-  std::fputs("Processing `cmap' table...\n", stdout);
-  fix_cmap(face);
-  std::fputs("Processing `name' table...\n", stdout);
-  if (const int status = fix_name(face, name_index, names); status != 0) return status;
-  std::fputs("Processing `post' table...\n", stdout);
-  fix_post(face);
-  std::fputs("Processing `head' table...\n", stdout);
-  fix_head(face);
-  std::fputs("Done.\n\n", stdout);
+int run_passes(sfnt_face_info& face, size_t name_index, sfnt_name_table& names, mend_sink& sink) {
+  sink.report(mend_event::pass_begins{"cmap"});
+  fix_cmap(face, sink);
+  sink.report(mend_event::pass_begins{"name"});
+  if (const int status = fix_name(face, name_index, names, sink); status != 0) return status;
+  sink.report(mend_event::pass_begins{"post"});
+  fix_post(face, sink);
+  sink.report(mend_event::pass_begins{"head"});
+  fix_head(face, sink);
+  sink.report(mend_event::repair_done{});
   return 0;
 }
 
 }  // namespace
 
-int repair_face(sfnt_face_info& face) {
+int repair_face(sfnt_face_info& face, mend_sink& sink) {
   const std::optional<size_t> name_index = find_sfnt_table_index(face, "name");
   if (!name_index) {
-    std::fputs("Couldn't find `name' table...\n", stdout);
+    sink.report(mend_event::table_missing{"name"});
     return 1;
   }
   std::string error;
   std::optional<sfnt_name_table> names =
       parse_sfnt_name_table(sfnt_table_bytes(face.tables[*name_index]), error);
   if (!names) {
-    std::fputs(error.c_str(), stderr);
+    sink.report(mend_event::name_table_unreadable{error});
     return 1;
   }
-  print_font_family(*names);
-  return run_passes(face, *name_index, *names);
+  sink.report(mend_event::family_name{get_font_family(*names)});
+  return run_passes(face, *name_index, *names, sink);
 }
 
 void note_changes(const sfnt_face_info& before, const sfnt_face_info& after,

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "fixer/mend_events.h"
 #include "sfnt/sfnt_face.h"
 
 // The tables the passes may change, in the order they run.
@@ -13,10 +14,11 @@ inline constexpr std::array<const char*, 4> kMendedTables = {"cmap", "name", "po
 // Which of kMendedTables a repair changed.
 using mended_tables = std::array<bool, 4>;
 
-// Runs the passes on `face`, printing the report. 0, or the status the run must end with
-// (1: no usable `name` table; 2: a Shift-JIS name without a usable substitute), its
-// messages printed; nothing has then been written.
-int repair_face(sfnt_face_info& face);
+// Runs the passes on `face`, reporting to `sink`: the family name, each pass as it begins
+// and what it finds, and the end of the repair. 0, or the status the run must end with
+// (1: no usable `name` table; 2: a Shift-JIS name without a usable substitute), after its
+// reason was reported; nothing has then been written.
+int repair_face(sfnt_face_info& face, mend_sink& sink);
 
 // Adds to `changed` the tables of kMendedTables whose bytes differ between the face as it
 // was and as repaired.

@@ -1,8 +1,5 @@
 #include "fixer/name_repair.h"
 
-#include <array>
-#include <cstdio>
-#include <optional>
 #include <string>
 
 #include "fixer/name_text.h"
@@ -23,36 +20,24 @@ constexpr std::array<int, 24> kTransitions = {
 // Verdict for each final state.
 constexpr std::array<int, 4> kVerdicts = {1, 0, 2, 0};
 
-// The Macintosh record that is tested and the messages of one name.
-struct name_to_check {
-  uint16_t name_id;
-  const char* suspect_message;     // standard output
-  const char* no_substitute_line;  // standard error
-};
-
-constexpr name_to_check kFamily = {
-    1, "  Font family name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n",
-    "Can't find substitute.\n"};
-constexpr name_to_check kFullName = {
-    4, "  Font full name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n",
-    "  Can't find substitute.\n"};
-
 // 1 when the name was replaced, 0 when it needed nothing, -1 on a failure.
-int fix_one_name(std::vector<sfnt_name_record>& records, const name_to_check& name) {
-  const std::optional<size_t> mac = find_sfnt_name_entry(records, 1, 0, 0, name.name_id);
-  if (!mac || sjis_check(records[*mac].string) != 2) return 0;
-  const std::optional<size_t> windows = find_sfnt_name_entry(records, 3, 1, 0x0409, name.name_id);
-  std::fputs(name.suspect_message, stdout);
+int fix_one_name(std::vector<sfnt_name_record>& records, uint16_t name_id, mend_sink& sink) {
+  const std::optional<size_t> mac = find_shift_jis_name(records, name_id);
+  if (!mac) return 0;
+  const std::optional<size_t> windows = find_sfnt_name_entry(records, 3, 1, 0x0409, name_id);
+  sink.report(mend_event::shift_jis_name{name_id, records[*mac].string});
   if (!windows) {
-    std::fputs(name.no_substitute_line, stderr);
+    sink.report(mend_event::no_substitute{name_id});
     return -1;
   }
-  const std::optional<std::string> ascii = convert_UTF16BE_to_ASCII(records[*windows].string);
+  ascii_refusal refusal{};
+  const std::optional<std::string> ascii =
+      convert_UTF16BE_to_ASCII(records[*windows].string, refusal);
   if (!ascii) {
-    std::fputs("  Failed to convert substitute to ASCII.\n", stderr);
+    sink.report(mend_event::substitute_not_ascii{name_id, refusal});
     return -1;
   }
-  std::printf("  Found substitute: \"%s\"\n", ascii->c_str());
+  sink.report(mend_event::name_substituted{name_id, *ascii});
   records[*mac].string.assign(ascii->begin(), ascii->end());
   return 1;
 }
@@ -74,27 +59,34 @@ int sjis_check(std::span<const uint8_t> bytes) {
   return kVerdicts[static_cast<size_t>(state)];
 }
 
-int fix_oddtype_fontfamily(std::vector<sfnt_name_record>& records) {
+std::optional<size_t> find_shift_jis_name(std::span<const sfnt_name_record> records,
+                                          uint16_t name_id) {
+  const std::optional<size_t> mac = find_sfnt_name_entry(records, 1, 0, 0, name_id);
+  if (!mac || sjis_check(records[*mac].string) != 2) return std::nullopt;
+  return mac;
+}
+
+int fix_oddtype_fontfamily(std::vector<sfnt_name_record>& records, mend_sink& sink) {
   int result = 0;
-  for (const name_to_check& name : {kFamily, kFullName}) {
-    const int fixed = fix_one_name(records, name);
+  for (const uint16_t name_id : kMendedNames) {
+    const int fixed = fix_one_name(records, name_id, sink);
     if (fixed < 0) return -1;
     if (fixed > 0) result = 1;
   }
   return result;
 }
 
-int fix_name(sfnt_face_info& face, size_t table_index, sfnt_name_table& table) {
-  const int fixed = fix_oddtype_fontfamily(table.records);
+int fix_name(sfnt_face_info& face, size_t table_index, sfnt_name_table& table, mend_sink& sink) {
+  const int fixed = fix_oddtype_fontfamily(table.records, sink);
   if (fixed == 0) return 0;
   if (fixed < 0) {
-    std::fputs("Conversion failed.\n", stdout);
+    sink.report(mend_event::name_pass_failed{});
     return 2;
   }
   std::string error;
   std::optional<std::vector<uint8_t>> rendered = render_sfnt_name_table(table.records, error);
   if (!rendered) {
-    std::fputs(error.c_str(), stderr);
+    sink.report(mend_event::name_table_too_large{error});
     return 2;
   }
   set_sfnt_table_bytes(face.tables[table_index], std::move(*rendered));

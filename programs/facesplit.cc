@@ -17,8 +17,8 @@
 #include "cli/program_run.h"
 #include "programs/collection_messages.h"
 #include "programs/face_names.h"
-#include "programs/pool_usage.h"
 #include "programs/split_command.h"
+#include "programs/split_listing.h"
 #include "programs/write_messages.h"
 #include "sys/input_file.h"
 #include "ttc/ttc_model.h"
@@ -27,27 +27,8 @@
 
 namespace {
 
-// The report (the number of faces, the listing) goes to standard output.
+// The report (the number of faces) goes to standard output.
 constexpr report_to kReport = report_to::standard_output;
-
-// One line per selected face: index, PostScript name ("-" without one), outlines, number
-// of tables, then the tags of the tables it shares with another face.
-void list_faces(const ttc_info& info, const std::vector<bool>& selected) {
-  const std::vector<std::vector<size_t>> users = faces_using_entries(info);
-  std::vector<uint8_t> room;
-  for (size_t face = 0; face < info.faces.size(); ++face) {
-    if (!selected[face]) continue;
-    const std::optional<std::string> name = face_postscript_name(info, face, room);
-    std::string shared;
-    for (const int32_t index : info.faces[face]->table_indices) {
-      if (users[static_cast<size_t>(index)].size() > 1)
-        shared += " " + tag_text(info.tables()[static_cast<size_t>(index)].tag, tag_form::word);
-    }
-    say(kReport, std::to_string(face) + " " + (name ? *name : "-") + " " +
-                     (is_cff_face(*info.faces[face]) ? "CFF" : "TrueType") + " " +
-                     std::to_string(info.faces[face]->table_indices.size()) + shared + "\n");
-  }
-}
 
 // Creates the folder unless it exists; false after a message.
 bool make_directory(const std::filesystem::path& directory) {
@@ -140,7 +121,7 @@ exit_status split(input_file& collection, const split_request& request) {
   const std::optional<std::vector<bool>> selected = select_faces(request.faces, info->faces.size());
   if (!selected) return exit_status::refused;
   if (request.list) {
-    list_faces(*info, *selected);
+    list_faces(collection.name, *info, *selected, request.json);
     return exit_status::success;
   }
   if (request.directory && !make_directory(*request.directory)) return exit_status::refused;

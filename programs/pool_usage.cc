@@ -1,5 +1,9 @@
 #include "programs/pool_usage.h"
 
+#include <algorithm>
+
+#include "cli/printable_text.h"
+
 std::vector<std::vector<size_t>> faces_using_entries(const ttc_info& info) {
   std::vector<std::vector<size_t>> users(info.tables().size());
   for (size_t face = 0; face < info.faces.size(); ++face) {

@@ -15,6 +15,7 @@ constexpr cli_option kOptions[] = {
     {0, "faces", "LIST", "Write only these faces, such as 0,2-5 (counted from 0)."},
     {0, "name", "HOW", "Name the files by psname (PostScript name) or index (face_NN.ttf)."},
     {0, "list", "", "Write nothing; list each face, its outlines and shared tables."},
+    {0, "json", "", "With --list: print the listing as one JSON document."},
 };
 
 // The request the options make; nothing after the problem has been reported.
@@ -24,6 +25,7 @@ std::optional<split_request> read_request(const cli_scan& scan) {
     return std::nullopt;
   }
   split_request request{scan.operands[0], {}, {}, false, last_given(scan, "list") != nullptr};
+  request.json = last_given(scan, "json") != nullptr;
   if (const cli_given* directory = last_given(scan, "directory"))
     request.directory = directory->value;
   if (const cli_given* faces = last_given(scan, "faces")) {
@@ -58,6 +60,15 @@ split_command read_split_command(int argc, char** argv) {
   if (scan.version) {
     print_version("facesplit");
     return {std::nullopt, 0};
+  }
+  // One collection at a time: a second operand is most likely a folder meant for -d.
+  std::string problem;
+  if (scan.operands.size() > 1) problem = "unexpected operand '" + scan.operands[1] + "'";
+  if (last_given(scan, "json") && !last_given(scan, "list"))
+    problem = "option '--json' goes only with --list";
+  if (!problem.empty()) {
+    print_usage_message("facesplit", problem, kUsage);
+    return {std::nullopt, 1};
   }
   std::optional<split_request> request = read_request(scan);
   if (!request) return {std::nullopt, 1};

@@ -42,6 +42,7 @@ TEST(CommandLine, SortsOptionsFromOperands) {
        {"verbose=", "!-x/0", "!--verbose/2", "!--frob/0", "!-q/0", "!--faces/1"}},
       {{"--help", "--version", "--help=1", "--verb"},
        {"!--help/2", "!--verb/0", "help", "version"}},
+      {{"-vh"}, {"verbose=", "help"}},
   };
   for (const auto& [args, expected] : cases) EXPECT_EQ(scanned(args), expected) << args[0];
 }

@@ -12,19 +12,21 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "support/freetype_face.h"
 #include "support/run_tool.h"
 
 namespace {
 
-// The font files a Debian package installed, from dpkg's record of its files.
-std::vector<std::string> package_fonts(const std::string& package) {
+// The font files a Debian package installed, from dpkg's record of its files; collections
+// too when asked.
+std::vector<std::string> package_fonts(const std::string& package, bool collections = false) {
   std::ifstream list("/var/lib/dpkg/info/" + package + ".list");
   std::vector<std::string> fonts;
   for (std::string line; std::getline(list, line);) {
     const std::string ext = std::filesystem::path(line).extension().string();
-    if (ext == ".ttf" || ext == ".otf") fonts.push_back(line);
+    if (ext == ".ttf" || ext == ".otf" || (collections && ext == ".ttc")) fonts.push_back(line);
   }
   return fonts;
 }
@@ -113,6 +115,70 @@ TEST_P(RealFonts, SurviveTheRepair) {
       missing += " " + font;
   }
   if (!missing.empty()) GTEST_SKIP() << "fonts missing from the installed package:" << missing;
+}
+
+// Of the fonts of these packages only fonts-mona's mona.ttf shows a legacy sign: the
+// Shift-JIS layout of half-width katakana in its Mac Roman map. The others are checked
+// as fonts that do not need facemend, monospaced ones and accented Mac Roman maps included.
+TEST(RealFonts, OnlyMonaShowsLegacySigns) {
+  const std::vector<std::string> packages = {
+      "fonts-dejavu-core", "fonts-liberation", "fonts-ipafont-gothic", "fonts-vlgothic",
+      "fonts-konatu",      "fonts-wqy-zenhei", "fonts-noto-cjk",       "fonts-mona"};
+  std::vector<std::string> args = {"--check", "--quiet", "--json"};
+  for (const std::string& package : packages)
+    for (const std::string& font : package_fonts(package, true))
+      if (std::filesystem::is_regular_file(font)) args.push_back(font);
+  if (args.size() == 3) GTEST_SKIP() << "none of the font packages is installed";
+  const tool_run run = run_tool(FACEMEND_PATH, args, "/");
+  const std::filesystem::path dir = make_temp_dir();
+  write_bytes(dir / "check.json", std::vector<uint8_t>(run.out.begin(), run.out.end()));
+  const tool_run signs =
+      run_tool("/usr/bin/python3",
+               {"-c",
+                "import json,sys\n"
+                "for f in json.load(open(sys.argv[1]))['files']:\n"
+                "  print(f['file'].rsplit('/', 1)[1], f['status'], *f['legacy_signs'], sep=':')",
+                "check.json"},
+               dir);
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(signs.status, 0) << signs.err;
+  std::istringstream lines(signs.out);
+  size_t files = 0;
+  for (std::string line; std::getline(lines, line); ++files) {
+    if (line.starts_with("mona.ttf:"))
+      EXPECT_EQ(line, "mona.ttf:3:half-width katakana in the Mac Roman cmap");
+    else
+      EXPECT_EQ(line.substr(line.find(':')), ":0") << line;
+  }
+  EXPECT_EQ(files, args.size() - 3);
+}
+
+// A folder of both kinds: only the legacy font is written; the others keep every byte and
+// their modification times.
+TEST(RealFonts, InPlaceRepairsOnlyTheLegacyFont) {
+  namespace fs = std::filesystem;
+  const std::vector<std::string> sources = {"/usr/share/fonts/truetype/mona/mona.ttf",
+                                            "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+                                            "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc"};
+  for (const std::string& source : sources)
+    if (!fs::is_regular_file(source)) GTEST_SKIP() << source << " not installed";
+  const fs::path dir = make_temp_dir();
+  std::vector<std::string> names;
+  for (const std::string& source : sources) {
+    names.push_back(fs::path(source).filename());
+    fs::copy_file(source, dir / names.back(), fs::copy_options::none);
+    fs::last_write_time(dir / names.back(), fs::last_write_time(source));
+  }
+  ASSERT_EQ(run_tool(FACEMEND_PATH, {names[0], "expected.ttf"}, dir).status, 0);
+  names.insert(names.begin(), "-i");
+  const tool_run run = run_tool(FACEMEND_PATH, names, dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(read_bytes(dir / "mona.ttf"), read_bytes(dir / "expected.ttf"));
+  for (size_t i = 1; i < sources.size(); ++i) {
+    EXPECT_EQ(read_bytes(dir / names[i + 1]), read_bytes(sources[i])) << sources[i];
+    EXPECT_EQ(fs::last_write_time(dir / names[i + 1]), fs::last_write_time(sources[i]));
+  }
+  fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianPackages, RealFonts,

@@ -54,13 +54,15 @@ TEST(CompletionTest, OffersEachProgramsOptionsTheirValuesAndItsFiles) {
     std::vector<std::string> offered;
   };
   const std::vector<row> rows = {
-      {{"facemend", "-"}, {"--", "--check", "--head", "--help", "--version"}},
+      {{"facemend", "-"},
+       {"--", "--check", "--force", "--head", "--help", "--in-place", "--json", "--quiet",
+        "--version", "-h", "-i", "-q"}},
       {{"facemend", ""}, {"a.ttc", "b.ttf", "c.otf", "d.TTC", "sub"}},
       {{"facepack", "--v"}, {"--verbose", "--version"}},
       {{"facepack", ""}, collections},
       {{"facepack", "-f", "out.ttc", ""}, {"b.ttf", "c.otf", "sub"}},
       {{"facesplit", "-"},
-       {"--", "--directory", "--faces", "--help", "--list", "--name", "--version", "-d"}},
+       {"--", "--directory", "--faces", "--help", "--json", "--list", "--name", "--version", "-d"}},
       {{"facesplit", "--name", ""}, {"index", "psname"}},
       {{"facesplit", "-d", ""}, {"sub"}},
       {{"facesplit", "--faces", ""}, {}},

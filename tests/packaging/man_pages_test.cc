@@ -27,9 +27,12 @@ const std::vector<page>& pages() {
        {"cli/messages.cc", "cli/program_output.cc", "cli/program_run.cc", "sys/scratch_file.cc",
         "sfnt/sfnt_directory.cc", "ttc/ttc_reader.cc", "ttc/ttc_writer.cc", "fixer",
         "programs/facemend.cc", "programs/mend_input.cc", "programs/collection_messages.cc",
-        "programs/write_messages.cc"},
-       // Inputs shorter than an offset table are refused before the directory is read.
-       {"offset table runs past the end of the file"}},
+        "programs/write_messages.cc", "programs/mend_report.cc", "programs/mend_command.cc",
+        "programs/mend_check.cc", "programs/mend_files.cc", "programs/mend_json.cc",
+        "programs/mend_signs.cc", "cli/command_line.cc"},
+       // Inputs shorter than an offset table are refused before the directory is read; no
+       // option of facemend takes a value.
+       {"offset table runs past the end of the file", "' needs a value"}},
       {"facepack",
        {"cli/messages.cc", "cli/program_output.cc", "cli/program_run.cc", "sfnt/sfnt_directory.cc",
         "ttc/ttc_writer.cc", "programs/facepack.cc", "programs/join_input.cc",
@@ -41,7 +44,8 @@ const std::vector<page>& pages() {
        {"cli/messages.cc", "cli/program_output.cc", "cli/program_run.cc", "sfnt/sfnt_directory.cc",
         "ttc/ttc_reader.cc", "ttc/ttc_writer.cc", "programs/facesplit.cc", "cli/command_line.cc",
         "programs/split_command.cc", "programs/face_list.cc", "programs/face_names.cc",
-        "programs/pool_usage.cc", "programs/collection_messages.cc", "programs/write_messages.cc"},
+        "programs/pool_usage.cc", "programs/collection_messages.cc", "programs/write_messages.cc",
+        "programs/split_listing.cc"},
        // The collection is never loaded whole, and faces are written straight from it; a
        // face file that cannot be created is named in facesplit's own words.
        {"could not be held in memory", "could not be created"}},

@@ -54,7 +54,7 @@ TEST_F(Facesplit, WritesEachFaceToItsOwnFile) {
   const auto faces = three_faces();
   put("in.ttc", build_ttc(faces));
   put("face_01.ttf", {9, 9});  // replaced
-  const tool_run run = split({"in.ttc", "ignored"});
+  const tool_run run = split({"in.ttc"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "3 faces\n");
   EXPECT_EQ(run.err, "");

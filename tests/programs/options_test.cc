@@ -107,6 +107,10 @@ TEST_F(Options, FacesplitRefusesBadRequestsWritingNothing) {
       {{"-x", "--help"}, "facesplit: unknown option '-x'\nusage: facesplit [options] ttcfile\n"},
       {{"in.ttc", "--faces"},
        "facesplit: option '--faces' needs a value\nusage: facesplit [options] ttcfile\n"},
+      {{"in.ttc", "file"},
+       "facesplit: unexpected operand 'file'\nusage: facesplit [options] ttcfile\n"},
+      {{"--json", "in.ttc"},
+       "facesplit: option '--json' goes only with --list\nusage: facesplit [options] ttcfile\n"},
   };
   for (const auto& [args, message] : cases) {
     const tool_run run = split(args);
@@ -115,6 +119,24 @@ TEST_F(Options, FacesplitRefusesBadRequestsWritingNothing) {
     EXPECT_EQ(run.err, message);
   }
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"file", "in.ttc"}));
+}
+
+// The JSON listing says what the text listing says, and a JSON parser reads it.
+TEST_F(Options, FacesplitListsAsJson) {
+  put("in.ttc", named_collection());
+  const tool_run run = split({"--list", "--json", "--faces", "1-3", "in.ttc"});
+  EXPECT_EQ(run.status, 0);
+  put("list.json", std::vector<uint8_t>(run.out.begin(), run.out.end()));
+  const std::string script =
+      "import json,sys\n"
+      "d = json.load(open(sys.argv[1]))\n"
+      "for f in d['faces']:\n"
+      "  print(f['index'], f['postscript_name'] or '-', f['outlines'], f['tables'], "
+      "*f['shared'])\n";
+  put("read.py", std::vector<uint8_t>(script.begin(), script.end()));
+  const tool_run parsed = run_tool("/usr/bin/python3", {"read.py", "list.json"}, dir_);
+  EXPECT_EQ(parsed.status, 0) << parsed.err;
+  EXPECT_EQ(parsed.out, split({"--list", "--faces", "1-3", "in.ttc"}).out);
 }
 
 TEST_F(Options, HelpAndVersion) {
