@@ -83,6 +83,13 @@ exit_status report_check(const mended_tables& changed) {
   return exit_status::would_change;
 }
 
+// Where a repair's report goes: standard error when the output is facemend's own standard
+// output. The passes print it on standard output themselves, so that is set aside for them
+// until the output is written.
+report_to repair_report(const facemend_args& args) {
+  return args.check ? report_to::standard_output : report_for_output(args.files[1]);
+}
+
 // A repair's own status: 0, or the status of a font it could not repair.
 exit_status repair_status(int status) {
   return static_cast<exit_status>(status);
@@ -102,6 +109,7 @@ exit_status write_output(const std::string& path, const input_file* input,
 // unchanged tables from `file`, unless checking.
 exit_status mend_collection(const facemend_args& args, const input_file& file) {
   mended_tables changed{};
+  standard_output_aside aside(repair_report(args));
   std::optional<input_file> scratch;
   if (!args.check) scratch = open_scratch_file(args.files[1], print_io_problem);
   const collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size},
@@ -109,6 +117,7 @@ exit_status mend_collection(const facemend_args& args, const input_file& file) {
   exit_status status = repair_status(result.status);
   if (status == exit_status::success && args.check) status = report_check(changed);
   if (status == exit_status::success && !args.check) {
+    aside.restore();
     status = write_output(args.files[1], &file, [&](output_stream& stream) {
       return ttc_write_to_file(result.repaired, stream, extent_copy::kernel) >= 0;
     });
@@ -142,7 +151,9 @@ exit_status mend_single(const facemend_args& args, const input_file& file) {
     return exit_status::refused;
   }
   const sfnt_face_info before = *face;
+  standard_output_aside aside(repair_report(args));
   if (const int status = repair_face(*face); status != 0) return repair_status(status);
+  aside.restore();
   if (args.check) {
     mended_tables changed{};
     note_changes(before, *face, changed);

@@ -143,7 +143,8 @@ exit_status pack(const std::vector<std::string>& paths, bool verbose) {
     if (!load_ttf(info, paths[i], keep_open, inputs, room)) status = exit_status::refused;
   }
   if (status == exit_status::success) status = write_collection(info, paths[0], inputs);
-  if (status == exit_status::success && verbose) say(report_to::standard_output, pool_report(info));
+  if (status == exit_status::success && verbose)
+    say(report_for_output(paths[0]), pool_report(info));
   for (input_file& file : inputs) close_input(file);
   return status;
 }
