@@ -1,5 +1,8 @@
 #include "cli/messages.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -108,4 +111,22 @@ bool flush_standard_output() {
   else
     say_call_failed("stdout: ", error);
   return false;
+}
+
+standard_output_aside::standard_output_aside(report_to where) {
+  if (where != report_to::standard_error) return;
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  saved = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+  if (saved >= 0 && ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    ::close(saved);
+    saved = -1;
+  }
+}
+
+void standard_output_aside::restore() {
+  if (saved < 0) return;
+  std::fflush(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  saved = -1;
 }

@@ -28,3 +28,18 @@ void print_io_problem(const io_problem& problem);
 // "stdout: write error" when an earlier flush failed and its reason is gone), when that or
 // an earlier write to it failed.
 bool flush_standard_output();
+
+// While it lives (or until restored), what is printed on standard output goes to standard
+// error, when `where` says the report goes there: for code that prints its report on
+// standard output itself (facemend's repair passes) while the program's output is its own
+// standard output. Standard output is then unbuffered, so that report and problems keep
+// their order. Made before anything is printed on standard output.
+struct standard_output_aside {
+  explicit standard_output_aside(report_to where);
+  ~standard_output_aside() { restore(); }
+  standard_output_aside(const standard_output_aside&) = delete;
+  standard_output_aside& operator=(const standard_output_aside&) = delete;
+  // Points standard output back where it was, before the output is written through it.
+  void restore();
+  int saved = -1;  // standard output's own file, while set aside
+};

@@ -1,6 +1,9 @@
 #include "cli/program_output.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <map>
 
 #include "cli/messages.h"
 
@@ -57,4 +60,28 @@ std::optional<io_problem> write_program_output(const std::string& path,
   if (unfinished->step == io_step::create) return say_create_failure(*unfinished, words);
   print_io_problem(*unfinished);
   return say_unwritten(*unfinished, path, words);
+}
+
+report_to report_for_output(const std::string& path) {
+  const std::optional<output_target> target = resolve_output(path);
+  if (!target || target->kind != target_kind::descriptor) return report_to::standard_output;
+  struct stat out {};
+  const bool same =
+      target->descriptor == 1 || (::fstat(1, &out) == 0 && out.st_dev == target->old.st_dev &&
+                                  out.st_ino == target->old.st_ino);
+  return same ? report_to::standard_error : report_to::standard_output;
+}
+
+std::optional<output_clash> find_output_clash(std::span<const std::string> outputs,
+                                              std::span<const input_file* const> inputs) {
+  std::map<file_identity, const std::string*> taken;
+  for (const input_file* input : inputs)
+    taken.emplace(file_identity{input->stamp.device, input->stamp.inode, ""}, &input->name);
+  for (const std::string& output : outputs) {
+    const std::optional<file_identity> identity = output_identity(output);
+    if (!identity) continue;
+    const auto [at, fresh] = taken.emplace(*identity, &output);
+    if (!fresh) return output_clash{output, *at->second};
+  }
+  return std::nullopt;
 }

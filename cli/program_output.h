@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 
+#include "cli/messages.h"
 #include "sys/input_file.h"
 #include "sys/io_problem.h"
 #include "sys/output_file.h"
@@ -43,3 +44,22 @@ std::optional<io_problem> write_program_output(const std::string& path,
                                                std::span<const input_file* const> inputs,
                                                const output_writer& write,
                                                const output_words& words);
+
+// Where the report of a run that writes `path` goes: standard error when `path` names the
+// program's own standard output (descriptor 1, or a descriptor open on the same file), so
+// that the output carries nothing but its bytes; standard output otherwise.
+report_to report_for_output(const std::string& path);
+
+// An output that would write over an input or over another output, and the name of that
+// other file.
+struct output_clash {
+  std::string output;
+  std::string other;
+};
+
+// The first of `outputs` that writes the same file as one of `inputs` or as an earlier
+// output, found by device and inode (a link, a hard link or a second name of the file
+// counts), before anything is written. A name that cannot be resolved is left to fail when
+// it is written.
+std::optional<output_clash> find_output_clash(std::span<const std::string> outputs,
+                                              std::span<const input_file* const> inputs);

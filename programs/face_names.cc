@@ -85,6 +85,13 @@ std::string fitted(const std::string& stem, const std::string& suffix, const cha
   return stem.substr(0, room) + suffix + extension;
 }
 
+// The name as a file system that ignores case sees it (vfat, macOS, casefolded ext4): there
+// "Dup.ttf" and "DUP.ttf" are one file. Names hold only ASCII by now.
+std::string folded(std::string name) {
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name;
+}
+
 }  // namespace
 
 std::string index_file_name(size_t face) {
@@ -121,9 +128,9 @@ std::vector<std::string> postscript_file_names(std::span<const face_naming> face
       if (faces[i].cff) extension = ".otf";
     }
     std::string name = fitted(stem, "", extension);
-    for (size_t n = 1; taken.count(name) != 0; ++n)
+    for (size_t n = 1; taken.count(folded(name)) != 0; ++n)
       name = fitted(stem, "-" + std::to_string(n), extension);
-    taken.insert(name);
+    taken.insert(folded(name));
     names.push_back(name);
   }
   return names;

@@ -35,7 +35,7 @@ struct face_naming {
 };
 
 // A file name for every face: its PostScript name with ".otf" for CFF outlines and ".ttf"
-// otherwise, or index_file_name without one. A name that an earlier face already took gets
-// "-1", "-2", ... before the extension; a name is cut to max_file_name bytes, its suffix
-// and extension kept.
+// otherwise, or index_file_name without one. A name that an earlier face already took, in
+// any case of its letters, gets "-1", "-2", ... before the extension; a name is cut to
+// max_file_name bytes, its suffix and extension kept.
 std::vector<std::string> postscript_file_names(std::span<const face_naming> faces);

@@ -24,9 +24,12 @@
 
 namespace {
 
-// Writes the output with `write`, after the report so far has reached its reader.
-int write_output(const std::string& path, const input_file* input, const output_writer& write) {
+// Writes the output with `write`, after the report so far has reached its reader and
+// standard output is back where it was (it may be the output itself).
+int write_output(const std::string& path, const input_file* input, const output_writer& write,
+                 standard_output_aside& aside) {
   std::fflush(stdout);
+  aside.restore();
   const input_file* inputs[] = {input};
   const size_t checked = input != nullptr ? 1 : 0;
   return write_program_output(path, std::span(inputs, checked), write, {}) ? 2 : 0;
@@ -34,27 +37,32 @@ int write_output(const std::string& path, const input_file* input, const output_
 
 // Repairs every face of a collection and writes the repaired collection to `to`, copying
 // its unchanged tables from `file`.
-int mend_collection(const std::string& to, const input_file& file, mend_sink& report) {
+int mend_collection(const std::string& to, const input_file& file, mend_sink& report,
+                    standard_output_aside& aside) {
   mended_tables changed{};
   std::optional<input_file> scratch = open_scratch_file(to, print_io_problem);
   const collection_repair result = repair_collection(
       file.name, file_extent{&file, 0, file.size}, changed, report, scratch ? &*scratch : nullptr);
   int status = result.status;
   if (status == 0) {
-    status = write_output(to, &file, [&](output_stream& stream) {
-      bool too_large = false;
-      const bool written =
-          ttc_write_to_file(result.repaired, stream, extent_copy::kernel, &too_large) >= 0;
-      if (too_large) print_too_large_output();
-      return written;
-    });
+    status = write_output(
+        to, &file,
+        [&](output_stream& stream) {
+          bool too_large = false;
+          const bool written =
+              ttc_write_to_file(result.repaired, stream, extent_copy::kernel, &too_large) >= 0;
+          if (too_large) print_too_large_output();
+          return written;
+        },
+        aside);
   }
   if (scratch) close_input(*scratch);
   return status;
 }
 
 // Writes the repaired face, whose tables are all held in memory: the input is not read again.
-int write_single(const std::string& path, const sfnt_face_info& face) {
+int write_single(const std::string& path, const sfnt_face_info& face,
+                 standard_output_aside& aside) {
   if (sfnt_face_size(face) > UINT32_MAX) {
     say_problem("Couldn't write the font: it would be 4 GiB or larger.\n");
     return 2;
@@ -62,27 +70,33 @@ int write_single(const std::string& path, const sfnt_face_info& face) {
   // Laid out before the output is opened: nothing is allocated outside the writer, which
   // turns a lack of memory into a failed write, while a new file exists.
   const std::vector<sfnt_record> records = sfnt_face_layout(face);
-  return write_output(path, nullptr, [&](output_stream& stream) {
-    return write_sfnt_face_to_stream(stream, face, records, extent_copy::checked);
-  });
+  return write_output(
+      path, nullptr,
+      [&](output_stream& stream) {
+        return write_sfnt_face_to_stream(stream, face, records, extent_copy::checked);
+      },
+      aside);
 }
 
 // Repairs a single font and writes it to `to`.
-int mend_single(const std::string& to, const mend_input& input, mend_sink& report) {
+int mend_single(const std::string& to, const mend_input& input, mend_sink& report,
+                standard_output_aside& aside) {
   std::vector<uint8_t> bytes;
   std::optional<sfnt_face_info> face = load_single_font(input, bytes);
   if (!face) return 1;
   if (const int status = repair_face(*face, report); status != 0) return status;
-  return write_single(to, *face);
+  return write_single(to, *face, aside);
 }
 
 // Repairs the font or collection `from` and writes it to `to`, which may be `from` itself.
+// When `to` is facemend's own standard output, the report goes to standard error.
 int repair(const std::string& from, const std::string& to, mend_sink& report) {
+  standard_output_aside aside(report_for_output(to));
   std::optional<mend_input> input = open_mend_input(from);
   if (!input) return 1;
   const int status = input->font.kind == font_kind::collection
-                         ? mend_collection(to, input->file, report)
-                         : mend_single(to, *input, report);
+                         ? mend_collection(to, input->file, report, aside)
+                         : mend_single(to, *input, report, aside);
   close_input(input->file);
   return status;
 }

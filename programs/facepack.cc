@@ -172,7 +172,8 @@ exit_status pack(const std::vector<std::string>& paths, bool verbose) {
   }
   exit_status status = *joined;
   if (status == exit_status::success) status = write_collection(info, paths[0], inputs);
-  if (status == exit_status::success && verbose) say(report_to::standard_output, pool_report(info));
+  if (status == exit_status::success && verbose)
+    say(report_for_output(paths[0]), pool_report(info));
   for (input_file& file : inputs) close_input(file);
   return status;
 }

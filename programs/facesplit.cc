@@ -60,6 +60,22 @@ std::vector<std::string> face_paths(const ttc_info& info, const split_request& r
   return names;
 }
 
+// Whether a selected face's file is the collection itself, or the file of an earlier face
+// (by a link, a hard link, or a name the file system takes as another): writing it would
+// lose the collection or that face. Said when so.
+bool files_coincide(const std::vector<std::string>& paths, const std::vector<bool>& selected,
+                    const input_file& collection) {
+  std::vector<std::string> written;
+  for (size_t i = 0; i < paths.size(); ++i)
+    if (selected[i]) written.push_back(paths[i]);
+  const input_file* inputs[] = {&collection};
+  const std::optional<output_clash> clash = find_output_clash(written, inputs);
+  if (!clash) return false;
+  say_problem("facesplit: " + clash->output + " is the same file as " + clash->other +
+              "; nothing written\n");
+  return true;
+}
+
 // What became of one face's file.
 enum class face_written {
   written,
@@ -125,9 +141,11 @@ exit_status split(input_file& collection, const split_request& request) {
     return exit_status::success;
   }
   if (request.directory && !make_directory(*request.directory)) return exit_status::refused;
+  const std::vector<std::string> paths = face_paths(*info, request);
+  if (files_coincide(paths, *selected, collection)) return exit_status::refused;
   say(kReport, std::to_string(info->faces.size()) + " faces\n");
   std::fflush(report_stream(kReport));
-  return write_faces(*info, collection, face_paths(*info, request), *selected);
+  return write_faces(*info, collection, paths, *selected);
 }
 
 }  // namespace

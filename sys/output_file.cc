@@ -42,10 +42,19 @@ bool open_new_file(output_file& out, const output_target& target, temp_kind kind
   return true;
 }
 
-// A device or pipe is opened as it is, without O_TRUNC, which it has no use for.
-bool open_special_file(output_file& out) {
-  out.special_fd = ::open(out.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+// A device or pipe is opened as it is, without O_TRUNC, which it has no use for. One of the
+// program's own descriptors is copied: the copy shares its position and its O_APPEND.
+bool open_special_file(output_file& out, const output_target& target) {
+  if (target.kind == target_kind::descriptor)
+    out.special_fd = ::fcntl(target.descriptor, F_DUPFD_CLOEXEC, 0);
+  else
+    out.special_fd = ::open(out.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
   return out.special_fd >= 0;
+}
+
+// Whether the output is written where it is, not as a new file that takes its name.
+bool written_in_place(target_kind kind) {
+  return kind == target_kind::special || kind == target_kind::descriptor;
 }
 
 // Gives the complete file the replaced file's extended attributes (its ACL among them); one
@@ -132,11 +141,11 @@ opened_output open_output_with(const std::string& path, temp_kind kind) {
   out.name = path;
   out.path = target->path;
   out.kind = target->kind;
-  const bool opened =
-      out.kind == target_kind::special ? open_special_file(out) : open_new_file(out, *target, kind);
+  const bool opened = written_in_place(out.kind) ? open_special_file(out, *target)
+                                                 : open_new_file(out, *target, kind);
   // The stream has a descriptor of its own, so that the new file stays open past fclose:
   // an unnamed file is only given a name after that.
-  const int fd = out.kind == target_kind::special ? out.special_fd : out.temp.fd;
+  const int fd = written_in_place(out.kind) ? out.special_fd : out.temp.fd;
   const int stream_fd = opened ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
   if (stream_fd >= 0) out.stream.file = ::fdopen(stream_fd, "wb");
   if (out.stream.file == nullptr) {
@@ -171,7 +180,7 @@ std::optional<io_problem> commit_output(output_file& out) {
   const bool closed = std::fclose(out.stream.file) == 0;
   out.stream.file = nullptr;
   if (!closed) return fail(out, io_step::close);
-  if (out.kind == target_kind::special) {
+  if (written_in_place(out.kind)) {
     release(out);
     return std::nullopt;
   }

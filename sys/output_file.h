@@ -14,7 +14,8 @@
 //
 // A symbolic link named as the output stays a link: the file it points to is replaced (or
 // created, for a dangling link) in that file's own folder. A device, pipe or other special
-// file is written to directly and never replaced.
+// file is written to directly and never replaced, and so is a name of one of the program's
+// own descriptors (/dev/stdout, /dev/fd/N): through that descriptor, at its position.
 //
 // Nothing here prints: a failure comes back as an io_problem, and the program says it in its
 // own words (see cli/program_output.h, the one user of this protocol in the programs).
@@ -46,7 +47,7 @@ struct output_file {
   target_kind kind = target_kind::new_file;
   output_stream stream;  // writes to the file, through a descriptor of its own
   temp_file temp;        // the new file (not for a special file)
-  int special_fd = -1;   // a special file itself, opened for writing (kind special only)
+  int special_fd = -1;   // a special file or descriptor itself, open for writing (not a new file)
   int folder = -1;       // the folder of `path` (O_PATH), where the new file takes its name
   mode_t mode = 0;       // the mode the new file gets once complete
   uid_t owner = 0;       // the replaced file's owner and group

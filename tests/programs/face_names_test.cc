@@ -55,6 +55,8 @@ TEST(FaceNames, PostScriptNamesMadeSafeShortAndUnique) {
        {"_._x.ttf", "_etc_x.ttf", "face_02.ttf", "face_03.ttf", "face_04.ttf"}},
       {{{{mac("A")}}, {{mac("A")}, true}, {{mac("A")}}, {{mac("A-1")}}, {}},
        {"A.ttf", "A.otf", "A-1.ttf", "A-1-1.ttf", "face_04.ttf"}},
+      // One name on a file system that ignores case.
+      {{{{mac("Dup")}}, {{win("DUP")}}, {{mac("dup-1")}}}, {"Dup.ttf", "DUP-1.ttf", "dup-1-1.ttf"}},
       {{{{mac(long_name)}}, {{win(long_name)}}, {{mac(long_name)}, true}},
        {cut + ".ttf", cut.substr(2) + "-1.ttf", cut + ".otf"}},
   };

@@ -1,6 +1,8 @@
 #include <filesystem>
+#include <functional>
 
 #include "fontgen/sample_font.h"
+#include "fontgen/tables.h"
 #include "tool_test.h"
 
 namespace {
@@ -165,6 +167,82 @@ TEST_F(Facesplit, RefusesBadCollectionsWritingNothing) {
   EXPECT_EQ(missing.err, "fopen: No such file or directory\nmissing.ttc: could not be opened\n");
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"face_00.ttf", "in.ttc"}));
   EXPECT_EQ(get("face_00.ttf"), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+struct clash_case {
+  const char* name;
+  std::string collection;  // the collection's file name
+  std::function<void(const std::filesystem::path& dir)> links;
+  std::vector<std::string> options;
+  std::string err;  // empty: every face written, as without links
+};
+
+// Before anything is written, every face's file is resolved and compared with the
+// collection and with the other faces' files: a face that would replace the collection, or
+// a face just written, stops the run with status 1.
+TEST_F(Facesplit, NeverWritesOverTheCollectionOrAnotherFace) {
+  namespace fs = std::filesystem;
+  const std::vector<std::vector<font_table>> faces = {
+      {{"head", {1}}, {"name", build_name_table({{3, 1, 0x409, 6, utf16be("all")}})}},
+      {{"head", {2}}}};
+  const std::vector<uint8_t> collection = build_ttc(faces);
+  const auto none = [](const fs::path&) {};
+  const auto same = [](const std::string& a, const std::string& b) {
+    return "facesplit: " + a + " is the same file as " + b + "; nothing written\n";
+  };
+  const clash_case cases[] = {
+      {"named face_00.ttf", "face_00.ttf", none, {}, same("face_00.ttf", "face_00.ttf")},
+      {"named face_01.ttf", "face_01.ttf", none, {}, same("face_01.ttf", "face_01.ttf")},
+      {"only face 1 of face_01.ttf",
+       "face_01.ttf",
+       none,
+       {"--faces", "1"},
+       same("face_01.ttf", "face_01.ttf")},
+      {"only face 0 of face_01.ttf", "face_01.ttf", none, {"--faces", "0"}, ""},
+      {"named after a face", "all.ttf", none, {"--name", "psname"}, same("all.ttf", "all.ttf")},
+      {"a link to the collection",
+       "in.ttc",
+       [](const fs::path& dir) { fs::create_symlink("in.ttc", dir / "face_01.ttf"); },
+       {},
+       same("face_01.ttf", "in.ttc")},
+      {"a hard link of the collection",
+       "in.ttc",
+       [](const fs::path& dir) { fs::create_hard_link(dir / "in.ttc", dir / "face_00.ttf"); },
+       {},
+       same("face_00.ttf", "in.ttc")},
+      {"a link to the next face",
+       "in.ttc",
+       [](const fs::path& dir) { fs::create_symlink("face_01.ttf", dir / "face_00.ttf"); },
+       {},
+       same("face_01.ttf", "face_00.ttf")},
+      {"a link to a face in its folder",
+       "in.ttc",
+       [](const fs::path& dir) {
+         fs::create_directory(dir / "out");
+         fs::create_symlink("../out/face_01.ttf", dir / "out" / "face_00.ttf");
+       },
+       {"-d", "out"},
+       same("out/face_01.ttf", "out/face_00.ttf")},
+  };
+  for (const clash_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& entry : fs::directory_iterator(dir_)) fs::remove_all(entry.path());
+    put(c.collection, collection);
+    c.links(dir_);
+    const std::vector<std::string> before = list_dir(dir_);
+    std::vector<std::string> args = c.options;
+    args.push_back(c.collection);
+    const tool_run run = split(args);
+    EXPECT_EQ(run.status, c.err.empty() ? 0 : 1);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(get(c.collection), collection);
+    if (c.err.empty()) {
+      EXPECT_EQ(get("face_00.ttf"), build_sfnt(faces[0]));
+    } else {
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(list_dir(dir_), before);
+    }
+  }
 }
 
 TEST_F(Facesplit, FileThatCannotBeCreatedStopsTheRun) {
