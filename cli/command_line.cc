@@ -146,6 +146,6 @@ void print_usage_error(std::string_view program, const cli_problem& problem,
 
 void print_usage_message(std::string_view program, std::string_view message,
                          std::string_view usage) {
-  std::fprintf(stderr, "%s: %s\n%s\n", std::string(program).c_str(), std::string(message).c_str(),
-               std::string(usage).c_str());
+  say_problem(text_format("%s: %s\n%s\n", std::string(program).c_str(),
+                          std::string(message).c_str(), std::string(usage).c_str()));
 }

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -71,6 +73,19 @@ std::FILE* report_stream(report_to where) {
 
 void say(report_to where, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), report_stream(where));
+}
+
+std::string text_format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  return text;
 }
 
 void say_problem(std::string_view text) {

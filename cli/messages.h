@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "sys/io_problem.h"
@@ -17,6 +18,10 @@ std::FILE* report_stream(report_to where);
 // Writes `text` as it is to the report, or to standard error.
 void say(report_to where, std::string_view text);
 void say_problem(std::string_view text);
+
+// The text printf would print for `format` and its arguments: messages with numbers and
+// names are composed with it and then said through the one channel.
+std::string text_format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Says `problem` on standard error in the words the programs have always used, one to
 // three lines. A failed write, close or flush names only the call ("fwrite: reason"): the

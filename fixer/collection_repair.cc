@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "fixer/face_file.h"
 #include "sys/scratch_file.h"
 #include "ttc/ttc_reader.h"
 
@@ -63,7 +62,10 @@ void repair_one(const std::string& name, const ttc_info& collection, size_t inde
   sink.report(mend_event::face_begins{index});
   const sfnt_face_info original = ttc_face_tables(collection, index);
   sfnt_face_info face = original;
-  result.status = refuse_unknown_version(name, face.header.version);
+  if (!known_sfnt_version(face.header.version)) {
+    sink.report(mend_event::unknown_version{name, face.header.version});
+    result.status = 1;
+  }
   if (result.status == 0 && !hold_mended_tables(face, room)) result.status = 1;
   if (result.status != 0) return;
   const sfnt_face_info held = face;

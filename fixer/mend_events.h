@@ -23,6 +23,12 @@ struct face_begins {
 struct collection_unreadable {
   ttc_problem problem;
 };
+// A face of the collection `file` has sfnt version `version`, none that fonts use; nothing
+// is repaired.
+struct unknown_version {
+  std::string file;
+  uint32_t version = 0;
+};
 // The repaired faces hold more distinct tables than a collection can; nothing is written.
 struct collection_too_large {
   size_t limit = 0;
@@ -105,11 +111,11 @@ struct repair_done {};
 
 using mend_event_any = std::variant<
     mend_event::face_begins, mend_event::collection_unreadable, mend_event::collection_too_large,
-    mend_event::table_missing, mend_event::name_table_unreadable, mend_event::family_name,
-    mend_event::pass_begins, mend_event::table_too_short, mend_event::cmap_parsing,
-    mend_event::cmap_broken, mend_event::cmap_left_unchanged, mend_event::mac_roman_cut,
-    mend_event::shift_jis_name, mend_event::name_substituted, mend_event::no_substitute,
-    mend_event::substitute_not_ascii, mend_event::name_table_too_large,
+    mend_event::unknown_version, mend_event::table_missing, mend_event::name_table_unreadable,
+    mend_event::family_name, mend_event::pass_begins, mend_event::table_too_short,
+    mend_event::cmap_parsing, mend_event::cmap_broken, mend_event::cmap_left_unchanged,
+    mend_event::mac_roman_cut, mend_event::shift_jis_name, mend_event::name_substituted,
+    mend_event::no_substitute, mend_event::substitute_not_ascii, mend_event::name_table_too_large,
     mend_event::name_pass_failed, mend_event::fixed_pitch_cleared, mend_event::head_flags,
     mend_event::repair_done>;
 

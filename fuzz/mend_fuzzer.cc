@@ -11,7 +11,6 @@
 
 #include "fixer/cmap_repair.h"
 #include "fixer/collection_repair.h"
-#include "fixer/face_file.h"
 #include "fixer/name_repair.h"
 #include "fixer/name_table.h"
 #include "fixer/name_text.h"

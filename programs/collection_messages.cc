@@ -1,5 +1,7 @@
 #include "programs/collection_messages.h"
 
+#include "cli/messages.h"
+
 #include <cstdio>
 
 void print_ttc_problem(const ttc_problem& problem) {
@@ -8,34 +10,34 @@ void print_ttc_problem(const ttc_problem& problem) {
     case ttc_fault::unread:
       return;
     case ttc_fault::not_collection:
-      std::fputs("Not a TTC data.\n", stderr);
+      say_problem("Not a TTC data.\n");
       return;
     case ttc_fault::header_short:
-      std::fputs("TTC header runs past the end of the file.\n", stderr);
+      say_problem("TTC header runs past the end of the file.\n");
       return;
     case ttc_fault::offsets_short:
-      std::fputs("TTC offset array runs past the end of the file.\n", stderr);
+      say_problem("TTC offset array runs past the end of the file.\n");
       return;
     case ttc_fault::face_broken:
-      std::fprintf(stderr, "Face %zu: %s.\n", problem.face, problem.detail.c_str());
+      say_problem(text_format("Face %zu: %s.\n", problem.face, problem.detail.c_str()));
       return;
     case ttc_fault::too_many_bytes:
-      std::fputs("Collection holds more than 4 GiB of distinct tables.\n", stderr);
+      say_problem("Collection holds more than 4 GiB of distinct tables.\n");
       return;
     case ttc_fault::too_many_tables:
-      std::fprintf(stderr, "Collection holds more than %llu distinct tables.\n", limit);
+      say_problem(text_format("Collection holds more than %llu distinct tables.\n", limit));
       return;
     case ttc_fault::directories_over_budget:
-      std::fprintf(stderr,
-                   "Collection's directories take more than %llu bytes, more than its size "
-                   "allows.\n",
-                   limit);
+      say_problem(
+          text_format("Collection's directories take more than %llu bytes, more than its size "
+                      "allows.\n",
+                      limit));
       return;
     case ttc_fault::faces_over_budget:
-      std::fprintf(stderr,
-                   "Collection's faces would take more than %llu bytes as fonts of their own, "
-                   "more than its size allows.\n",
-                   limit);
+      say_problem(
+          text_format("Collection's faces would take more than %llu bytes as fonts of their own, "
+                      "more than its size allows.\n",
+                      limit));
       return;
   }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "cli/messages.h"
 #include "sfnt/font_file.h"
 #include "sfnt/sfnt_directory.h"
 #include "ttc/ttc_join.h"
@@ -18,15 +19,15 @@ std::optional<sfnt_directory> single_face_directory(const std::string& path,
   std::optional<font_file> font = open_font_file(file, problem);
   if (font && font->kind == font_kind::single) return std::move(font->directory);
   if (font) {
-    std::fprintf(stderr, "%s: not a single-face font (it is a collection; facesplit splits it)\n",
-                 path.c_str());
+    say_problem(text_format(
+        "%s: not a single-face font (it is a collection; facesplit splits it)\n", path.c_str()));
   } else if (problem.fault == font_fault::empty) {
-    std::fprintf(stderr, "%s: empty file\n", path.c_str());
+    say_problem(text_format("%s: empty file\n", path.c_str()));
   } else if (problem.fault == font_fault::unknown_version) {
-    std::fprintf(stderr, "%s: not a font (unknown sfnt version 0x%08X)\n", path.c_str(),
-                 problem.version);
+    say_problem(text_format("%s: not a font (unknown sfnt version 0x%08X)\n", path.c_str(),
+                            problem.version));
   } else if (problem.fault == font_fault::broken) {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.detail.c_str());
+    say_problem(text_format("%s: %s\n", path.c_str(), problem.detail.c_str()));
   }
   return std::nullopt;
 }
@@ -37,9 +38,9 @@ bool within_budget(const std::string& path, const sfnt_directory& dir, uint64_t 
                    const work_budget& budget) {
   const uint64_t limit = face_limit(budget, file_size);
   if (sfnt_font_size(dir) <= limit) return true;
-  std::fprintf(stderr,
-               "%s: its tables would take more than %llu bytes, more than its size allows\n",
-               path.c_str(), static_cast<unsigned long long>(limit));
+  say_problem(
+      text_format("%s: its tables would take more than %llu bytes, more than its size allows\n",
+                  path.c_str(), static_cast<unsigned long long>(limit)));
   return false;
 }
 
@@ -47,8 +48,8 @@ bool within_budget(const std::string& path, const sfnt_directory& dir, uint64_t 
 // has been reported where it failed).
 int report_refusal(const std::string& path, ttc_refusal refusal) {
   if (refusal == ttc_refusal::pool_full)
-    std::fprintf(stderr, "%s: the collection would hold more than %zu distinct tables\n",
-                 path.c_str(), ttc_max_tables);
+    say_problem(text_format("%s: the collection would hold more than %zu distinct tables\n",
+                            path.c_str(), ttc_max_tables));
   return -1;
 }
 

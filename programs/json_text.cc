@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/messages.h"
+
 namespace {
 
 bool is_utf8(std::string_view bytes) {
@@ -33,6 +35,6 @@ nlohmann::ordered_json json_bytes(std::string_view bytes) {
 
 void print_json_document(const nlohmann::ordered_json& document) {
   const std::string text = document.dump(2, ' ', true);
-  std::fputs(text.c_str(), stdout);
-  std::fputc('\n', stdout);
+  say(report_to::standard_output, text.c_str());
+  say(report_to::standard_output, "\n");
 }

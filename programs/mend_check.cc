@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "fixer/collection_repair.h"
-#include "fixer/face_file.h"
 #include "programs/mend_input.h"
 #include "programs/mend_signs.h"
 #include "programs/mend_sinks.h"
@@ -101,7 +100,10 @@ int check_collection(const input_file& file, finding_recorder& recorder) {
   int status = 0;
   for (size_t i = 0; i < faces->size() && status == 0; ++i) {
     recorder.report(mend_event::face_begins{i});
-    status = refuse_unknown_version(file.name, (*faces)[i].header.version);
+    if (!known_sfnt_version((*faces)[i].header.version)) {
+      recorder.report(mend_event::unknown_version{file.name, (*faces)[i].header.version});
+      status = 1;
+    }
     if (status == 0) status = judge_face((*faces)[i], room, recorder);
   }
   return status;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cli/command_line.h"
+#include "cli/messages.h"
 
 namespace {
 
@@ -62,11 +63,11 @@ mend_request request_of(const cli_scan& scan) {
 bool has_its_files(const mend_request& request, const char* program) {
   const size_t count = request.files.size();
   if (request.mode == mend_mode::repair && count != 2)
-    std::printf("usage: %s from to\n", program);
+    say(report_to::standard_output, text_format("usage: %s from to\n", program));
   else if (request.mode == mend_mode::check && count == 0)
-    std::printf("usage: %s --check file...\n", program);
+    say(report_to::standard_output, text_format("usage: %s --check file...\n", program));
   else if (request.mode == mend_mode::in_place && count == 0)
-    std::printf("usage: %s --in-place file...\n", program);
+    say(report_to::standard_output, text_format("usage: %s --in-place file...\n", program));
   else
     return true;
   return false;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/messages.h"
 #include "cli/printable_text.h"
 #include "programs/mend_check.h"
 #include "programs/mend_json.h"
@@ -31,10 +32,11 @@ void count(file_tally& tally, int status, bool legacy) {
 }
 
 void print_summary(const file_tally& tally) {
-  std::printf(
-      "%zu %s: %zu with legacy signs, %zu needing nothing, %zu could not be read or "
-      "repaired.\n",
-      tally.files, tally.files == 1 ? "file" : "files", tally.legacy, tally.clean, tally.failed);
+  say(report_to::standard_output,
+      text_format("%zu %s: %zu with legacy signs, %zu needing nothing, %zu could not be read or "
+                  "repaired.\n",
+                  tally.files, tally.files == 1 ? "file" : "files", tally.legacy, tally.clean,
+                  tally.failed));
 }
 
 // "FILE:" before each file's block when a run has several.
@@ -52,11 +54,11 @@ report_style style_of(const mend_request& request) {
 void print_verdict(const file_finding& finding) {
   const std::vector<std::string> signs = file_signs(finding);
   if (signs.empty()) {
-    std::fputs("No legacy signs.\n", stdout);
+    say(report_to::standard_output, "No legacy signs.\n");
   } else {
     std::string line = "Legacy signs: ";
     for (size_t i = 0; i < signs.size(); ++i) line += (i == 0 ? "" : ", ") + signs[i];
-    std::printf("%s.\n", line.c_str());
+    say(report_to::standard_output, text_format("%s.\n", line.c_str()));
   }
   mended_tables changed{};
   for (const face_finding& face : finding.faces)
@@ -65,9 +67,9 @@ void print_verdict(const file_finding& finding) {
   for (size_t t = 0; t < kMendedTables.size(); ++t)
     if (changed[t]) tables += std::string(" ") + kMendedTables[t];
   if (tables.empty())
-    std::fputs("Nothing to change.\n", stdout);
+    say(report_to::standard_output, "Nothing to change.\n");
   else
-    std::printf("Would change:%s\n", tables.c_str());
+    say(report_to::standard_output, text_format("Would change:%s\n", tables.c_str()));
 }
 
 }  // namespace
@@ -108,7 +110,7 @@ int mend_files_in_place(const mend_request& request, const repair_function& repa
     else if (legacy || request.force)
       status = repair(file, report);
     else if (style == report_style::full)
-      std::fputs("No legacy signs; left unchanged.\n", stdout);
+      say(report_to::standard_output, "No legacy signs; left unchanged.\n");
     if (status != 0) report.print_heading();
     count(tally, status, legacy);
   }

@@ -9,14 +9,14 @@ namespace {
 // Prints why the file is not a font facemend repairs, in facemend's words.
 void print_problem(const std::string& name, const font_problem& problem) {
   if (problem.fault == font_fault::unread) {
-    std::fputs("Couldn't load font file...\n", stderr);
+    say_problem("Couldn't load font file...\n");
   } else if (problem.short_file) {
-    std::fputs("Not a font file: it is too short to hold an offset table.\n", stderr);
+    say_problem("Not a font file: it is too short to hold an offset table.\n");
   } else if (problem.fault == font_fault::unknown_version) {
-    std::fprintf(stderr, "Not a font file: %s has an unknown sfnt version (0x%08X).\n",
-                 name.c_str(), problem.version);
+    say_problem(text_format("Not a font file: %s has an unknown sfnt version (0x%08X).\n",
+                            name.c_str(), problem.version));
   } else {
-    std::fprintf(stderr, "Broken font file: %s.\n", problem.detail.c_str());
+    say_problem(text_format("Broken font file: %s.\n", problem.detail.c_str()));
   }
 }
 
@@ -36,7 +36,7 @@ std::optional<mend_input> open_mend_input(const std::string& path) {
 std::optional<sfnt_face_info> load_single_font(const mend_input& input,
                                                std::vector<uint8_t>& bytes) {
   const load_status loaded = load_input(input.file, bytes);
-  if (loaded == load_status::read_short) std::fputs("Couldn't load font file...\n", stderr);
+  if (loaded == load_status::read_short) say_problem("Couldn't load font file...\n");
   if (loaded != load_status::loaded) return std::nullopt;
   // The directory was checked against the file's size, which the whole file still has.
   return sfnt_face_from_directory(std::span<const uint8_t>(bytes), input.font.directory);

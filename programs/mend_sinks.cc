@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/messages.h"
 #include "programs/mend_report.h"
 
 namespace {
@@ -22,6 +23,7 @@ problem_kind kind_of(const mend_event_any& event) {
   if (const auto* family = std::get_if<family_name>(&event)) return {!family->family.name, false};
   const bool problem = std::holds_alternative<collection_unreadable>(event) ||
                        std::holds_alternative<collection_too_large>(event) ||
+                       std::holds_alternative<unknown_version>(event) ||
                        std::holds_alternative<name_table_unreadable>(event) ||
                        std::holds_alternative<no_substitute>(event) ||
                        std::holds_alternative<substitute_not_ascii>(event) ||
@@ -43,7 +45,7 @@ void styled_report::report(const mend_event_any& event) {
 void styled_report::print_heading() {
   if (headed_ || heading_.empty()) return;
   headed_ = true;
-  std::fputs(heading_.c_str(), stdout);
+  say(report_to::standard_output, heading_.c_str());
 }
 
 void finding_recorder::report(const mend_event_any& event) {

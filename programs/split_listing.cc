@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "cli/messages.h"
 #include "cli/printable_text.h"
 #include "programs/face_names.h"
 #include "programs/json_text.h"
@@ -43,9 +44,10 @@ void print_lines(const std::vector<listed_face>& faces) {
   for (const listed_face& face : faces) {
     std::string shared;
     for (const std::string& tag : face.shared) shared += " " + tag;
-    std::printf("%zu %s %s %zu%s\n", face.index,
-                face.name ? printable_text(*face.name).c_str() : "-", face.outlines, face.tables,
-                shared.c_str());
+    say(report_to::standard_output,
+        text_format("%zu %s %s %zu%s\n", face.index,
+                    face.name ? printable_text(*face.name).c_str() : "-", face.outlines,
+                    face.tables, shared.c_str()));
   }
 }
 

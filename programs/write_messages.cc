@@ -1,7 +1,9 @@
 #include "programs/write_messages.h"
 
+#include "cli/messages.h"
+
 #include <cstdio>
 
 void print_too_large_output() {
-  std::fputs("Output too large: its offsets would pass 4 GiB.\n", stderr);
+  say_problem("Output too large: its offsets would pass 4 GiB.\n");
 }

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "fixer/face_file.h"
 #include "fixer/name_repair.h"
 #include "fixer/name_table.h"
 #include "fixer/name_text.h"
