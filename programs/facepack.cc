@@ -20,6 +20,7 @@
 #include "sys/input_file.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
+#include "ttc/glyph_share.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_writer.h"
 
@@ -31,6 +32,7 @@ const char kOptionsUsage[] = "usage: facepack [options] ttcfile ttffile [ttffile
 constexpr cli_option kOptions[] = {
     {'f', "force", "", "Replace ttcfile even when it is not a collection."},
     {'v', "verbose", "", "After writing, list the stored tables and the bytes saved."},
+    {0, "share-glyphs", "", "Store each glyph once; every face keeps its glyph IDs."},
 };
 
 // Files kept free for the standard streams, the output and the input being read.
@@ -122,8 +124,22 @@ int write_collection(const ttc_info& info, const std::string& path) {
   return error == output_error::none ? 0 : 2;
 }
 
+// Replaces the table-shared collection with its glyph-shared form when that saves enough,
+// saying otherwise when `verbose`. Returns 0, or 1 after a failed read has been reported.
+int share_glyphs(ttc_info& info, bool verbose, std::vector<uint8_t>& room) {
+  glyph_share_result shared = ttc_share_glyphs(info, room);
+  if (shared.outcome == glyph_share_outcome::unread) return 1;
+  if (shared.info) info = std::move(*shared.info);
+  if (verbose && shared.outcome == glyph_share_outcome::too_little_saved)
+    std::printf("Glyphs not shared: that would save under %llu %%.\n",
+                static_cast<unsigned long long>(glyph_share_min_saving));
+  if (verbose && shared.outcome == glyph_share_outcome::not_laid_out)
+    std::printf("Glyphs not shared: no TrueType faces whose glyphs can be laid out together.\n");
+  return 0;
+}
+
 // Reads every input, then writes the collection to `paths[0]`.
-int pack(const std::vector<std::string>& paths, bool verbose) {
+int pack(const std::vector<std::string>& paths, bool verbose, bool glyphs) {
   ttc_info info;
   // Every input is read and checked before the output is opened, so a bad input leaves
   // any existing file of the output's name untouched. The inputs are never held whole: a
@@ -137,6 +153,7 @@ int pack(const std::vector<std::string>& paths, bool verbose) {
   for (size_t i = 1; !joined && i < paths.size() && status == 0; ++i) {
     if (load_ttf(info, paths[i], keep_open, inputs, room) != 0) status = 1;
   }
+  if (status == 0 && glyphs) status = share_glyphs(info, verbose, room);
   if (status == 0) status = write_collection(info, paths[0]);
   if (status == 0 && verbose) print_pool_report(info, stdout);
   for (input_file& file : inputs) close_input(file);
@@ -170,7 +187,8 @@ static int facepack_main(int argc, char** argv) {
                  scan.operands[0].c_str());
     return 1;
   }
-  return pack(scan.operands, last_given(scan, "verbose") != nullptr);
+  return pack(scan.operands, last_given(scan, "verbose") != nullptr,
+              last_given(scan, "share-glyphs") != nullptr);
 }
 
 int main(int argc, char** argv) {

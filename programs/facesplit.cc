@@ -18,6 +18,7 @@
 #include "sys/input_file.h"
 #include "sys/output_file.h"
 #include "sys/program_run.h"
+#include "ttc/glyph_share.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"
@@ -79,14 +80,16 @@ std::vector<std::string> face_paths(const ttc_info& info, const split_request& r
 // the same way), or the collection changed since its tables were summed, so that no face
 // written from now on could be trusted.
 int write_face(const ttc_info& info, size_t face, const input_file& collection,
-               const std::string& path) {
+               const std::string& path, bool compact) {
   std::optional<output_file> out = open_output(path);
   if (!out) {
     std::perror(path.c_str());
     return -1;
   }
   errno = 0;  // a failure that is not the system's leaves no reason in out->failure
-  const bool written = ttc_write_face_to_file(info, face, out->stream, extent_copy::kernel) >= 0;
+  const bool written =
+      (compact ? ttc_write_compact_face(info, face, out->stream, extent_copy::kernel)
+               : ttc_write_face_to_file(info, face, out->stream, extent_copy::kernel)) >= 0;
   const bool unchanged = input_unchanged(collection);
   if (!unchanged) std::fprintf(stderr, "%s: changed since it was read\n", collection.name.c_str());
   const output_error error = finish_output(*out, written && unchanged);
@@ -103,11 +106,12 @@ int write_face(const ttc_info& info, size_t face, const input_file& collection,
 // the others still written (status 2 at the end); a file that cannot be created, or a lack
 // of room, stops the run.
 int write_faces(const ttc_info& info, const input_file& collection,
-                const std::vector<std::string>& paths, const std::vector<bool>& selected) {
+                const std::vector<std::string>& paths, const std::vector<bool>& selected,
+                bool compact) {
   int status = 0;
   for (size_t i = 0; i < info.faces.size(); ++i) {
     if (!selected[i]) continue;
-    const int written = write_face(info, i, collection, paths[i]);
+    const int written = write_face(info, i, collection, paths[i], compact);
     if (written < 0) return 2;
     if (written != 0) status = 2;
   }
@@ -129,7 +133,7 @@ int split(input_file& collection, const split_request& request) {
   if (request.directory && !make_directory(*request.directory)) return 1;
   std::printf("%zu faces\n", info->faces.size());
   std::fflush(stdout);
-  return write_faces(*info, collection, face_paths(*info, request), *selected);
+  return write_faces(*info, collection, face_paths(*info, request), *selected, request.compact);
 }
 
 }  // namespace

@@ -128,8 +128,14 @@ sfnt_face_info ttc_face_tables(const ttc_info& info, size_t face) {
   const ttc_face& listed = *info.faces[face];
   sfnt_face_info single{listed.header, {}};
   single.tables.reserve(listed.table_indices.size());
-  for (const int32_t index : listed.table_indices) {
-    const ttc_table& table = info.tables[static_cast<size_t>(index)];
+  for (size_t i = 0; i < listed.table_indices.size(); ++i) {
+    const ttc_table& table = info.tables[static_cast<size_t>(listed.table_indices[i])];
+    if (const auto window = listed.windows.find(i); window != listed.windows.end()) {
+      const ttc_window& part = window->second;
+      single.tables.push_back(
+          {table.tag, table_slice(table.bytes, part.offset, part.length), part.checksum});
+      continue;
+    }
     const uint64_t length = table_length(table.bytes);
     single.tables.push_back({table.tag, table_slice(table.bytes, 0, length), table.checksum});
   }

@@ -29,12 +29,21 @@ struct ttc_table {
   uint32_t checksum = 0;  // the directory checksum of `bytes`, summed when the entry was added
 };
 
+// The part of a pool entry that a directory entry names instead of the whole entry: faces
+// that share glyph data each name their own window of one glyph table.
+struct ttc_window {
+  uint64_t offset = 0;
+  uint64_t length = 0;
+  uint32_t checksum = 0;  // the directory checksum of the window's bytes
+};
+
 // One face: the fields of its offset table and the pool index of each directory entry.
 // Faces that a collection points at one offset table share one ttc_face, so that a face
 // that repeats another costs a pointer, not a copy of its directory.
 struct ttc_face {
   sfnt_header header;
   std::vector<int32_t> table_indices;
+  std::map<size_t, ttc_window> windows{};  // by directory position; most faces have none
 };
 
 // Where to find the entries a new table may share. A table that is the only one of its tag
