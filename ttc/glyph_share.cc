@@ -172,16 +172,31 @@ std::optional<ttc_info> build_shared(const ttc_info& from, const std::vector<sha
   return std::move(build.out);
 }
 
-// Whether every face's window and loca give back its records.
-bool layout_sound(const glyph_layout& layout, const std::vector<sharing_face>& sharing) {
-  for (size_t i = 0; i < sharing.size(); ++i) {
-    const glyph_window& window = layout.faces[i];
-    const std::span<const uint8_t> part =
-        std::span<const uint8_t>(layout.glyf).subspan(window.offset, window.length);
-    const glyf_shape shape{sharing[i].shape.num_glyphs, window.long_loca};
-    if (!glyph_layout_sound(part, window.loca, shape, sharing[i].records)) return false;
+// Whether face `i`'s window and loca in `layout` give back its records.
+bool face_sound(const glyph_layout& layout, const sharing_face& face, size_t i) {
+  const glyph_window& window = layout.faces[i];
+  const std::span<const uint8_t> part =
+      std::span<const uint8_t>(layout.glyf).subspan(window.offset, window.length);
+  return glyph_layout_sound(part, window.loca, {face.shape.num_glyphs, window.long_loca},
+                            face.records);
+}
+
+// The layout of the faces of `sharing` that can be laid out soundly; the others are taken
+// out of `sharing` and keep their glyph tables. A face with a few records between long runs
+// of other faces' records can have a span past the limit: without it, the others may not.
+glyph_layout lay_out_sound(std::vector<sharing_face>& sharing) {
+  while (true) {
+    std::vector<std::vector<glyf_record>> records;
+    for (sharing_face& face : sharing) records.push_back(std::move(face.records));
+    glyph_layout layout = lay_out_shared_glyphs(records);
+    for (size_t i = 0; i < sharing.size(); ++i) sharing[i].records = std::move(records[i]);
+    std::vector<sharing_face> sound;
+    for (size_t i = 0; i < sharing.size(); ++i)
+      if (face_sound(layout, sharing[i], i)) sound.push_back(std::move(sharing[i]));
+    const bool all = sound.size() == sharing.size();
+    sharing = std::move(sound);
+    if (all) return layout;
   }
-  return true;
 }
 
 }  // namespace
@@ -223,12 +238,9 @@ glyph_share_result ttc_share_glyphs(const ttc_info& table_shared, std::vector<ui
     if (unread) return result;
     if (found) sharing.push_back(std::move(*found));
   }
-  std::vector<std::vector<glyf_record>> records;
-  for (sharing_face& face : sharing) records.push_back(std::move(face.records));
-  glyph_layout layout = lay_out_shared_glyphs(records);
-  for (size_t i = 0; i < sharing.size(); ++i) sharing[i].records = std::move(records[i]);
+  glyph_layout layout = lay_out_sound(sharing);
   result.outcome = glyph_share_outcome::not_laid_out;
-  if (sharing.empty() || !layout_sound(layout, sharing)) return result;
+  if (sharing.empty()) return result;
   std::optional<ttc_info> shared = build_shared(table_shared, sharing, std::move(layout), room);
   if (!shared) return result;
   result.glyph_shared_size = ttc_collection_size(*shared);
