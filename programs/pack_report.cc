@@ -31,9 +31,14 @@ void print_pool_report(const ttc_info& info, std::FILE* stream) {
                  std::to_string(length).c_str(), joined(users[i]).c_str());
   }
   uint64_t inputs = 0;
-  for (const std::shared_ptr<const ttc_face>& face : info.faces)
-    for (const int32_t index : face->table_indices)
-      inputs += table_length(info.tables[static_cast<size_t>(index)].bytes);
+  for (const std::shared_ptr<const ttc_face>& face : info.faces) {
+    for (size_t i = 0; i < face->table_indices.size(); ++i) {
+      const auto window = face->windows.find(i);  // a face's part of shared glyph data
+      inputs += window != face->windows.end()
+                    ? window->second.length
+                    : table_length(info.tables[static_cast<size_t>(face->table_indices[i])].bytes);
+    }
+  }
   std::fprintf(stream, "inputs %s bytes, stored %s bytes, saved %s%%\n",
                std::to_string(inputs).c_str(), std::to_string(stored).c_str(),
                percent(inputs - stored, inputs).c_str());

@@ -14,7 +14,7 @@ constexpr cli_option kOptions[] = {
     {0, "faces", "LIST", "Write only these faces, such as 0,2-5 (counted from 0)."},
     {0, "name", "HOW", "Name the files by psname (PostScript name) or index (face_NN.ttf)."},
     {0, "list", "", "Write nothing; list each face, its outlines and shared tables."},
-    {0, "compact", "", "Rewrite glyph data that holds other faces' glyphs tightly."},
+    {0, "compact", "", "Rewrite glyph data that holds the glyphs of other faces tightly."},
 };
 
 // The request the options make; nothing after the problem has been reported.
