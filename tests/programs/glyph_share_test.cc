@@ -121,6 +121,14 @@ TEST_F(GlyphSharing, TableSharedFileWhenGlyphSharingSavesUnderOnePercent) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("Glyphs not shared: that would save under 1 %.\n", 0), 0u) << run.out;
   EXPECT_EQ(get("shared.ttc"), get("plain.ttc"));
+  put("cff.otf", build_sfnt({{"CFF ", {1, 0, 4, 2}}, {"head", {7}}}, {0x4F54544F}));
+  const tool_run cff = pack({"-v", "--share-glyphs", "cff.ttc", "cff.otf"});
+  EXPECT_EQ(cff.status, 0);
+  EXPECT_EQ(cff.out.rfind("Glyphs not shared: no TrueType faces whose glyphs can be laid out "
+                          "together.\n",
+                          0),
+            0u)
+      << cff.out;
 
   // Faces without other faces' glyphs in their spans are split exactly as without --compact.
   ASSERT_EQ(split({"--compact", "-d", "compact", "plain.ttc"}).status, 0);
