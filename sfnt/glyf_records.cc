@@ -13,12 +13,6 @@ constexpr uint16_t kXYScale = 0x0040, kTwoByTwo = 0x0080, kHaveInstructions = 0x
 
 constexpr uint64_t kGlyphHeader = 10;  // numberOfContours and the bounding box
 
-bool read_u8(byte_reader& r, uint8_t& out) {
-  if (!extent_fits(r.bytes.size(), r.pos, 1)) return false;
-  out = r.bytes[r.pos++];
-  return true;
-}
-
 size_t coordinate_bytes(uint8_t flag, uint8_t short_bit, uint8_t same_bit) {
   if (flag & short_bit) return 1;
   return (flag & same_bit) ? 0 : 2;
@@ -31,17 +25,28 @@ bool skip_simple(byte_reader& r, uint16_t contours) {
       !read_u16(r, instructions) || !skip_bytes(r, instructions))
     return false;
   const uint64_t points = uint64_t{last_point} + 1;
+  // The flags are read from the rest of the glyph as one checked view, a byte at a time
+  // with the index held below its size: a CJK face has millions of them.
+  const std::optional<std::span<const uint8_t>> rest =
+      checked_extent(r.bytes, r.pos, r.bytes.size() - r.pos);
+  if (!rest) return false;
+  size_t at = 0;
   uint64_t seen = 0, coordinates = 0;
   while (seen < points) {
-    uint8_t flag = 0, repeat = 0;
-    if (!read_u8(r, flag) || ((flag & kRepeat) && !read_u8(r, repeat))) return false;
-    const uint64_t count = uint64_t{repeat} + 1;
+    if (at >= rest->size()) return false;
+    const uint8_t flag = (*rest)[at++];
+    uint64_t count = 1;
+    if (flag & kRepeat) {
+      if (at >= rest->size()) return false;
+      count += (*rest)[at++];
+    }
     // A repeat that runs past the last point is a broken outline, not one to measure.
     if (count > points - seen) return false;
     seen += count;
     coordinates +=
         count * (coordinate_bytes(flag, kXShort, kXSame) + coordinate_bytes(flag, kYShort, kYSame));
   }
+  r.pos += at;
   return skip_bytes(r, coordinates);
 }
 
