@@ -199,14 +199,15 @@ glyph_layout lay_out_sound(std::vector<sharing_face>& sharing) {
   }
 }
 
-}  // namespace
-
+// The size of the collection file that ttc_write_to_file writes for `info`.
 uint64_t ttc_collection_size(const ttc_info& info) {
   uint64_t size = 12 + 4 * uint64_t{info.faces.size()};
   for (const auto& face : info.faces) size += sfnt_directory_size(face->table_indices.size());
   for (const ttc_table& table : info.tables) size += padded_length(table_length(table.bytes));
   return size;
 }
+
+}  // namespace
 
 bool glyph_layout_sound(std::span<const uint8_t> window, std::span<const uint8_t> loca,
                         const glyf_shape& shape, const std::vector<glyf_record>& records) {
@@ -229,7 +230,6 @@ bool glyph_layout_sound(std::span<const uint8_t> window, std::span<const uint8_t
 
 glyph_share_result ttc_share_glyphs(const ttc_info& table_shared, std::vector<uint8_t>& room) {
   glyph_share_result result;
-  result.table_shared_size = ttc_collection_size(table_shared);
   held_entries held;
   std::vector<sharing_face> sharing;
   bool unread = false;
@@ -243,9 +243,8 @@ glyph_share_result ttc_share_glyphs(const ttc_info& table_shared, std::vector<ui
   if (sharing.empty()) return result;
   std::optional<ttc_info> shared = build_shared(table_shared, sharing, std::move(layout), room);
   if (!shared) return result;
-  result.glyph_shared_size = ttc_collection_size(*shared);
-  const bool worth =
-      result.glyph_shared_size * 100 <= result.table_shared_size * (100 - glyph_share_min_saving);
+  const bool worth = ttc_collection_size(*shared) * 100 <=
+                     ttc_collection_size(table_shared) * (100 - glyph_share_min_saving);
   result.outcome = worth ? glyph_share_outcome::shared : glyph_share_outcome::too_little_saved;
   if (worth) result.info = std::move(shared);
   return result;

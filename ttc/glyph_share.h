@@ -35,8 +35,6 @@ enum class glyph_share_outcome {
 struct glyph_share_result {
   glyph_share_outcome outcome = glyph_share_outcome::unread;
   std::optional<ttc_info> info;
-  uint64_t table_shared_size = 0;  // of the collection as given
-  uint64_t glyph_shared_size = 0;  // of the glyph-shared one, when it was laid out
 };
 
 // The collection `table_shared` (as facepack builds it) with its TrueType faces' glyphs
@@ -45,9 +43,6 @@ struct glyph_share_result {
 // faces that change: their signature could no longer verify. Every other table stays the
 // pool entry it was. Reads the glyph data of every TrueType face into memory.
 glyph_share_result ttc_share_glyphs(const ttc_info& table_shared, std::vector<uint8_t>& room);
-
-// The size of the collection file that ttc_write_to_file writes for `info`.
-uint64_t ttc_collection_size(const ttc_info& info);
 
 // Whether `loca` over `window` gives back the face's `records` as glyph sharing must: offsets
 // ascending and inside the window, ending at its end, every span starting with its own
