@@ -15,6 +15,7 @@ constexpr cli_option kOptions[] = {
     {0, "faces", "LIST", "Write only these faces, such as 0,2-5 (counted from 0)."},
     {0, "name", "HOW", "Name the files by psname (PostScript name) or index (face_NN.ttf)."},
     {0, "list", "", "Write nothing; list each face, its outlines and shared tables."},
+    {0, "compact", "", "Rewrite glyph data that holds the glyphs of other faces tightly."},
 };
 
 // The request the options make; nothing after the problem has been reported.
@@ -40,6 +41,7 @@ std::optional<split_request> read_request(const cli_scan& scan) {
       return std::nullopt;
     }
   }
+  request.compact = last_given(scan, "compact") != nullptr;
   return request;
 }
 
