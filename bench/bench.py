@@ -1,5 +1,6 @@
 """Speed and footprint of facesplit, facepack and facemend against the floor (cat of the
-input and output bytes), fontTools and AFDKO's otc2otf/otf2otc, on Debian's CJK fonts.
+input and output bytes), fontTools and AFDKO's otc2otf/otf2otc, on Debian's CJK fonts; and
+of facepack --share-glyphs on the Ume Gothic family.
 
 Runs every command of a workload in turn, alternating the order each round, after one
 warm-up round; quotes medians. Peak memory comes from /usr/bin/time -v. Everything is
@@ -21,12 +22,15 @@ sys.dont_write_bytecode = True  # nothing is written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import sfnt_compare  # noqa: E402  (beside this file)
 
-PACKAGES = ["fonts-noto-cjk", "fonts-ipafont-gothic", "fonts-ipafont-mincho", "time"]
+PACKAGES = ["fonts-noto-cjk", "fonts-ipafont-gothic", "fonts-ipafont-mincho",
+            "fonts-horai-umefont", "time"]
 BASELINE_PACKAGES = ["afdko", "python3-fonttools"]  # for the baselines only
 NOTO = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
 IPA = {name: f"/usr/share/fonts/opentype/ipafont-{kind}/{name}.ttf"
        for name, kind in [("ipag", "gothic"), ("ipagp", "gothic"),
                           ("ipam", "mincho"), ("ipamp", "mincho")]}
+UME = [f"/usr/share/fonts/truetype/horai-umefont/ume-{name}.ttf"
+       for name in ("tgo4", "pgo4", "ugo4", "hgo4")]
 AFDKO = "/usr/libexec/afdko"
 PYTHON = "/usr/bin/python3"
 TIME = "/usr/bin/time"
@@ -198,6 +202,18 @@ def pack_workload(root, tools, name, inputs, expected, with_slow):
     return Workload(name.replace("-", " "), commands, 1.1, 8 * MIB)
 
 
+def share_glyphs_workload(root, tools):
+    """facepack --share-glyphs holds every face's glyph data while it lays them out: at most
+    the inputs' size and 16 MiB, and three times the floor."""
+    commands = [
+        Command("facepack --share-glyphs", [tools["facepack"], "--share-glyphs", "out.ttc", *UME],
+                folder(root, "pack-glyphs", "ours"), ["out.ttc"]),
+        Command("floor", floor_script(UME, [(os.path.join(root, "expect", "ume.ttc"), "out.ttc")]),
+                folder(root, "pack-glyphs", "floor"), ["out.ttc"])]
+    inputs = sum(os.path.getsize(path) for path in UME)
+    return Workload("pack glyphs ume", commands, 3.0, inputs + 16 * MIB)
+
+
 def mend_workload(root, tools, name):
     source = IPA[name]
     expected = os.path.join(root, "expect", f"mend-{name}.ttf")
@@ -262,6 +278,7 @@ def prepare_expected(root, tools):
     faces = [os.path.join(split, n) for n in sorted(os.listdir(split))]
     run_setup([tools["facepack"], "noto.ttc", *faces], folder(root, "expect"))
     run_setup([tools["facepack"], "ipa.ttc", *IPA.values()], folder(root, "expect"))
+    run_setup([tools["facepack"], "--share-glyphs", "ume.ttc", *UME], folder(root, "expect"))
     for name, path in IPA.items():
         run_setup([tools["facemend"], path, f"mend-{name}.ttf"], folder(root, "expect"))
     legacy = folder(root, "expect", "legacy")
@@ -296,7 +313,8 @@ def build_workloads(root, tools, with_slow, only):
         pack_workload(root, tools, "pack-noto", faces,
                       os.path.join(root, "expect", "noto.ttc"), with_slow),
         pack_workload(root, tools, "pack-ipa", list(IPA.values()),
-                      os.path.join(root, "expect", "ipa.ttc"), with_slow)]
+                      os.path.join(root, "expect", "ipa.ttc"), with_slow),
+        share_glyphs_workload(root, tools)]
     workloads += [mend_workload(root, tools, name) for name in IPA]
     workloads += [mend_collection_workload(root, tools, name, source)
                   for name, source in collections_to_mend(root).items()]

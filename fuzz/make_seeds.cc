@@ -91,12 +91,44 @@ void write_seed(const fs::path& dir, const std::string& name, const std::vector<
             static_cast<std::streamsize>(bytes.size()));
 }
 
+// The glyph data of a face with TrueType outlines, as the glyphs target reads it (a flag
+// byte for the loca format, numGlyphs, the length of loca, loca, glyf), cut to the glyphs
+// that fit the fuzzers' input limit.
+void write_glyph_seed(const fs::path& out, const std::string& name,
+                      const std::vector<font_table>& tables) {
+  const std::vector<uint8_t>* glyf = find_table(tables, "glyf");
+  const std::vector<uint8_t>* loca = find_table(tables, "loca");
+  const std::vector<uint8_t>* head = find_table(tables, "head");
+  if (!glyf || !loca || !head || head->size() < 52) return;
+  const bool long_loca = (*head)[51] == 1;
+  const size_t entry = long_loca ? 4 : 2;
+  auto offset = [&](size_t i) {
+    const uint8_t* p = loca->data() + entry * i;
+    return long_loca ? size_t{p[0]} << 24 | size_t{p[1]} << 16 | size_t{p[2]} << 8 | p[3]
+                     : (size_t{p[0]} << 8 | p[1]) * 2;
+  };
+  size_t glyphs = 0;
+  while (glyphs < 512 && entry * (glyphs + 2) <= loca->size() &&
+         offset(glyphs + 1) <= std::min(glyf->size(), kSeedLimit / 2) &&
+         offset(glyphs + 1) >= offset(glyphs))
+    ++glyphs;
+  std::vector<uint8_t> seed;
+  put_u8(seed, long_loca ? 1 : 0);
+  put_u16(seed, static_cast<uint16_t>(glyphs));
+  put_u32(seed, static_cast<uint32_t>(entry * (glyphs + 1)));
+  seed.insert(seed.end(), loca->begin(),
+              loca->begin() + static_cast<ptrdiff_t>(entry * (glyphs + 1)));
+  seed.insert(seed.end(), glyf->begin(), glyf->begin() + static_cast<ptrdiff_t>(offset(glyphs)));
+  write_seed(out / "glyphs", name + ".glyphs", seed);
+}
+
 // A face goes to the targets that take whole fonts, and its name and cmap tables to the
 // models target.
 void write_face_seeds(const fs::path& out, const named_face& face) {
   const std::vector<uint8_t> font = build_sfnt(face.tables);
   write_seed(out / "mend", face.name + ".ttf", font);
   write_seed(out / "pack", face.name + ".ttf", font);
+  write_glyph_seed(out, face.name, face.tables);
   for (const char* tag : {"name", "cmap"}) {
     if (const std::vector<uint8_t>* table = find_table(face.tables, tag))
       write_seed(out / "models", face.name + "." + tag, *table);
@@ -118,8 +150,9 @@ std::vector<uint8_t> read_file(const fs::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The reduced faces of every font file at `path` (a file, or a folder of them).
-std::vector<named_face> real_faces(const fs::path& path) {
+// The reduced faces of every font file at `path` (a file, or a folder of them), whose glyph
+// data goes to the glyphs target's seeds in `out` on the way.
+std::vector<named_face> real_faces(const fs::path& out, const fs::path& path) {
   std::vector<fs::path> files;
   if (fs::is_directory(path)) {
     for (const auto& entry : fs::directory_iterator(path)) files.push_back(entry.path());
@@ -130,8 +163,11 @@ std::vector<named_face> real_faces(const fs::path& path) {
   std::vector<named_face> faces;
   for (const fs::path& file : files) {
     const std::vector<std::vector<font_table>> found = faces_of_file(read_file(file));
-    for (size_t i = 0; i < found.size(); ++i)
-      faces.push_back({file.stem().string() + "-" + std::to_string(i), reduced_face(found[i])});
+    for (size_t i = 0; i < found.size(); ++i) {
+      const std::string name = file.stem().string() + "-" + std::to_string(i);
+      write_glyph_seed(out, name, found[i]);
+      faces.push_back({name, reduced_face(found[i])});
+    }
   }
   return faces;
 }
@@ -153,7 +189,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> sources(argv + 2, argv + argc);
   if (sources.empty()) sources.assign(std::begin(kDefaultFonts), std::end(kDefaultFonts));
   for (const std::string& source : sources) {
-    const std::vector<named_face> faces = real_faces(source);
+    const std::vector<named_face> faces = real_faces(out, source);
     for (const named_face& face : faces) write_face_seeds(out, face);
     write_collection_seeds(out, fs::path(source).filename().string(), faces);
   }

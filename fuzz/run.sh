@@ -12,7 +12,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
-targets=(mend models collection pack)
+targets=(mend models collection pack glyphs)
 max_len=65536  # the seed generator's kSeedLimit
 
 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -23,6 +23,7 @@
 #include "sfnt/font_file.h"
 #include "sys/input_file.h"
 #include "sys/open_files.h"
+#include "ttc/glyph_share.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_writer.h"
 
@@ -34,6 +35,7 @@ const char kOptionsUsage[] = "usage: facepack [options] ttcfile ttffile [ttffile
 constexpr cli_option kOptions[] = {
     {'f', "force", "", "Replace ttcfile even when it is not a collection."},
     {'v', "verbose", "", "After writing, list the stored tables and the bytes saved."},
+    {0, "share-glyphs", "", "Store each glyph once; every face keeps its glyph IDs."},
 };
 
 // Files kept free for the output, its folder and the input being read.
@@ -152,8 +154,23 @@ exit_status write_collection(const ttc_info& info, const std::string& path,
   return failure ? exit_status::failed : exit_status::success;
 }
 
+// Replaces the table-shared collection with its glyph-shared form when that saves enough,
+// saying otherwise when `verbose`. Refused after a failed read has been reported.
+exit_status share_glyphs(ttc_info& info, bool verbose, std::vector<uint8_t>& room) {
+  glyph_share_result shared = ttc_share_glyphs(info, room);
+  if (shared.outcome == glyph_share_outcome::unread) return exit_status::refused;
+  if (shared.info) info = std::move(*shared.info);
+  if (verbose && shared.outcome == glyph_share_outcome::too_little_saved)
+    say(report_to::standard_output, "Glyphs not shared: that would save under " +
+                                        std::to_string(glyph_share_min_saving) + " %.\n");
+  if (verbose && shared.outcome == glyph_share_outcome::not_laid_out)
+    say(report_to::standard_output,
+        "Glyphs not shared: no TrueType faces whose glyphs can be laid out together.\n");
+  return exit_status::success;
+}
+
 // Reads every input, then writes the collection to `paths[0]`.
-exit_status pack(const std::vector<std::string>& paths, bool verbose) {
+exit_status pack(const std::vector<std::string>& paths, bool verbose, bool glyphs) {
   ttc_info info;
   // Every input is read and checked before the output is opened, so a bad input leaves
   // any existing file of the output's name untouched. The inputs are never held whole: a
@@ -171,6 +188,7 @@ exit_status pack(const std::vector<std::string>& paths, bool verbose) {
     joined = join_one_by_one(info, paths, 0, inputs, room);
   }
   exit_status status = *joined;
+  if (status == exit_status::success && glyphs) status = share_glyphs(info, verbose, room);
   if (status == exit_status::success) status = write_collection(info, paths[0], inputs);
   if (status == exit_status::success && verbose)
     say(report_for_output(paths[0]), pool_report(info));
@@ -204,7 +222,8 @@ static exit_status facepack_main(int argc, char** argv) {
                 "replace it)\n");
     return exit_status::refused;
   }
-  return pack(scan.operands, last_given(scan, "verbose") != nullptr);
+  return pack(scan.operands, last_given(scan, "verbose") != nullptr,
+              last_given(scan, "share-glyphs") != nullptr);
 }
 
 int main(int argc, char** argv) {

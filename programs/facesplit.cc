@@ -21,6 +21,7 @@
 #include "programs/split_listing.h"
 #include "programs/write_messages.h"
 #include "sys/input_file.h"
+#include "ttc/glyph_share.h"
 #include "ttc/ttc_model.h"
 #include "ttc/ttc_reader.h"
 #include "ttc/ttc_writer.h"
@@ -86,16 +87,19 @@ enum class face_written {
   stop,
 };
 
-// Writes one face to `path`, copying its tables straight from the collection.
+// Writes one face to `path`, copying its tables straight from the collection, its glyph
+// tables compacted when `compact`.
 face_written write_face(const ttc_info& info, size_t face, const input_file& collection,
-                        const std::string& path) {
+                        const std::string& path, bool compact) {
   const input_file* inputs[] = {&collection};
   const std::optional<io_problem> failure = write_program_output(
       path, inputs,
       [&](output_stream& stream) {
         bool too_large = false;
         const bool written =
-            ttc_write_face_to_file(info, face, stream, extent_copy::kernel, &too_large) >= 0;
+            (compact ? ttc_write_compact_face(info, face, stream, extent_copy::kernel, &too_large)
+                     : ttc_write_face_to_file(info, face, stream, extent_copy::kernel,
+                                              &too_large)) >= 0;
         if (too_large) print_too_large_output();
         return written;
       },
@@ -114,11 +118,12 @@ face_written write_face(const ttc_info& info, size_t face, const input_file& col
 // the others still written (failed at the end); a file that cannot be created, or a lack
 // of room, stops the run.
 exit_status write_faces(const ttc_info& info, const input_file& collection,
-                        const std::vector<std::string>& paths, const std::vector<bool>& selected) {
+                        const std::vector<std::string>& paths, const std::vector<bool>& selected,
+                        bool compact) {
   exit_status status = exit_status::success;
   for (size_t i = 0; i < info.faces.size(); ++i) {
     if (!selected[i]) continue;
-    const face_written written = write_face(info, i, collection, paths[i]);
+    const face_written written = write_face(info, i, collection, paths[i], compact);
     if (written == face_written::stop) return exit_status::failed;
     if (written == face_written::failed) status = exit_status::failed;
   }
@@ -145,7 +150,7 @@ exit_status split(input_file& collection, const split_request& request) {
   if (files_coincide(paths, *selected, collection)) return exit_status::refused;
   say(kReport, std::to_string(info->faces.size()) + " faces\n");
   std::fflush(report_stream(kReport));
-  return write_faces(*info, collection, paths, *selected);
+  return write_faces(*info, collection, paths, *selected, request.compact);
 }
 
 }  // namespace

@@ -32,9 +32,15 @@ std::string pool_report(const ttc_info& info) {
               joined(users[i]) + "\n";
   }
   uint64_t inputs = 0;
-  for (const std::shared_ptr<const ttc_face>& face : info.faces)
-    for (const int32_t index : face->table_indices)
-      inputs += table_length(info.tables()[static_cast<size_t>(index)].bytes);
+  for (const std::shared_ptr<const ttc_face>& face : info.faces) {
+    for (size_t i = 0; i < face->table_indices.size(); ++i) {
+      const auto window = face->windows.find(i);  // a face's part of shared glyph data
+      inputs +=
+          window != face->windows.end()
+              ? window->second.length
+              : table_length(info.tables()[static_cast<size_t>(face->table_indices[i])].bytes);
+    }
+  }
   return report + "inputs " + std::to_string(inputs) + " bytes, stored " + std::to_string(stored) +
          " bytes, saved " + percent(inputs - stored, inputs) + "%\n";
 }

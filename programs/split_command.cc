@@ -16,6 +16,7 @@ constexpr cli_option kOptions[] = {
     {0, "name", "HOW", "Name the files by psname (PostScript name) or index (face_NN.ttf)."},
     {0, "list", "", "Write nothing; list each face, its outlines and shared tables."},
     {0, "json", "", "With --list: print the listing as one JSON document."},
+    {0, "compact", "", "Rewrite glyph data that holds the glyphs of other faces tightly."},
 };
 
 // The request the options make; nothing after the problem has been reported.
@@ -42,6 +43,7 @@ std::optional<split_request> read_request(const cli_scan& scan) {
       return std::nullopt;
     }
   }
+  request.compact = last_given(scan, "compact") != nullptr;
   return request;
 }
 

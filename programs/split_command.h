@@ -16,7 +16,8 @@ struct split_request {
   std::optional<std::vector<face_range>> faces;    // nothing: every face
   bool by_postscript_name = false;
   bool list = false;
-  bool json = false;  // the listing as JSON
+  bool json = false;     // the listing as JSON
+  bool compact = false;  // glyph tables that hold other faces' glyphs are rewritten tightly
 };
 
 // A request, or the status to end with at once: 0 after --help or --version, 1 after a

@@ -139,8 +139,18 @@ ttc_table_added ttc_add_table(ttc_info& info, sfnt_table table, ttc_keep keep,
 
 void ttc_move_table_bytes(ttc_info& info, size_t index, table_bytes same_bytes) {
   ttc_table& table = info.tables_[index];
-  if (const auto place = ttc_pool::place_of(table.tag, table.bytes)) info.by_place_.erase(*place);
+  if (const auto place = ttc_pool::place_of(table.tag, table.bytes)) {
+    const auto known = info.by_place_.find(*place);
+    if (known != info.by_place_.end() && known->second == static_cast<int32_t>(index))
+      info.by_place_.erase(known);
+  }
   table.bytes = std::move(same_bytes);
+}
+
+std::optional<int32_t> ttc_append_unshared(ttc_info& info, ttc_table table) {
+  if (info.tables_.size() >= ttc_max_tables) return std::nullopt;
+  info.tables_.push_back(std::move(table));
+  return static_cast<int32_t>(info.tables_.size() - 1);
 }
 
 std::optional<ttc_refusal> ttc_add_face(ttc_info& info, sfnt_face_info face, ttc_keep keep,
@@ -160,8 +170,14 @@ sfnt_face_info ttc_face_tables(const ttc_info& info, size_t face) {
   const ttc_face& listed = *info.faces[face];
   sfnt_face_info single{listed.header, {}};
   single.tables.reserve(listed.table_indices.size());
-  for (const int32_t index : listed.table_indices) {
-    const ttc_table& table = info.tables()[static_cast<size_t>(index)];
+  for (size_t i = 0; i < listed.table_indices.size(); ++i) {
+    const ttc_table& table = info.tables()[static_cast<size_t>(listed.table_indices[i])];
+    if (const auto window = listed.windows.find(i); window != listed.windows.end()) {
+      const ttc_window& part = window->second;
+      single.tables.push_back(
+          {table.tag, table_slice(table.bytes, part.offset, part.length), part.checksum});
+      continue;
+    }
     const uint64_t length = table_length(table.bytes);
     single.tables.push_back({table.tag, table_slice(table.bytes, 0, length), table.checksum});
   }

@@ -30,12 +30,21 @@ struct ttc_table {
   uint32_t checksum = 0;  // the directory checksum of `bytes`, summed when the entry was added
 };
 
+// The part of a pool entry that a directory entry names instead of the whole entry: faces
+// that share glyph data each name their own window of one glyph table.
+struct ttc_window {
+  uint64_t offset = 0;
+  uint64_t length = 0;
+  uint32_t checksum = 0;  // the directory checksum of the window's bytes
+};
+
 // One face: the fields of its offset table and the pool index of each directory entry.
 // Faces that a collection points at one offset table share one ttc_face, so that a face
 // that repeats another costs a pointer, not a copy of its directory.
 struct ttc_face {
   sfnt_header header;
   std::vector<int32_t> table_indices;
+  std::map<size_t, ttc_window> windows{};  // by directory position; most faces have none
 };
 
 // Why a table or a face could not be added. A failed read is reported where it happens,
@@ -67,8 +76,16 @@ ttc_table_added ttc_add_table(ttc_info& info, sfnt_table table, ttc_keep keep,
 // Gives entry `index` the same bytes held elsewhere (a table set aside in a scratch file).
 void ttc_move_table_bytes(ttc_info& info, size_t index, table_bytes same_bytes);
 
-// A collection: its faces, in collection order, and the pool, whose entries only
-// ttc_add_table adds, so that every entry is filed where the sharing rule looks for it.
+// Appends `table` (with the checksum of its bytes) as an entry that takes no part in
+// sharing: it is filed in none of the pool's indexes, so no table that ttc_add_table adds,
+// before or after, is ever shared with it. For a collection rebuilt from another's entries,
+// which were shared when first added, with reading none of them again. Nothing when the
+// pool is full.
+std::optional<int32_t> ttc_append_unshared(ttc_info& info, ttc_table table);
+
+// A collection: its faces, in collection order, and the pool, whose entries ttc_add_table
+// adds, so that every entry is filed where the sharing rule looks for it (or, for entries
+// that take no part in sharing, ttc_append_unshared).
 class ttc_info {
  public:
   uint32_t version = 0x00010000;                       // TTC header version, as read
@@ -105,6 +122,7 @@ class ttc_info {
   friend struct ttc_pool;
   friend ttc_table_added ttc_add_table(ttc_info&, sfnt_table, ttc_keep, std::vector<uint8_t>&);
   friend void ttc_move_table_bytes(ttc_info&, size_t, table_bytes);
+  friend std::optional<int32_t> ttc_append_unshared(ttc_info&, ttc_table);
 };
 
 // Appends `face` as a new face of the collection, each of its tables added in directory

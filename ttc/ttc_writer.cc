@@ -33,11 +33,17 @@ std::vector<sfnt_record> face_records(const ttc_info& info, const ttc_face& face
                                       const std::vector<uint64_t>& offsets) {
   std::vector<sfnt_record> records;
   records.reserve(face.table_indices.size());
-  for (const int32_t index : face.table_indices) {
-    const ttc_table& table = info.tables()[static_cast<size_t>(index)];
-    records.push_back({table.tag, table.checksum,
-                       static_cast<uint32_t>(offsets[static_cast<size_t>(index)]),
-                       static_cast<uint32_t>(table_length(table.bytes))});
+  for (size_t i = 0; i < face.table_indices.size(); ++i) {
+    const auto index = static_cast<size_t>(face.table_indices[i]);
+    const ttc_table& table = info.tables()[index];
+    sfnt_record record{table.tag, table.checksum, static_cast<uint32_t>(offsets[index]),
+                       static_cast<uint32_t>(table_length(table.bytes))};
+    if (const auto window = face.windows.find(i); window != face.windows.end()) {
+      record.checksum = window->second.checksum;
+      record.offset += static_cast<uint32_t>(window->second.offset);
+      record.length = static_cast<uint32_t>(window->second.length);
+    }
+    records.push_back(record);
   }
   return records;
 }

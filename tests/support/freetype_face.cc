@@ -40,3 +40,45 @@ std::map<FT_ULong, FT_UInt> charmap_contents(FT_Face face, int index) {
     map[c] = glyph;
   return map;
 }
+
+namespace {
+
+std::string outline_text(const FT_Outline& outline) {
+  std::string text = std::to_string(outline.n_contours) + ":";
+  for (short c = 0; c < outline.n_contours; ++c) text += std::to_string(outline.contours[c]) + ",";
+  for (short p = 0; p < outline.n_points; ++p) {
+    text += std::to_string(outline.points[p].x) + " " + std::to_string(outline.points[p].y) + " " +
+            std::to_string(outline.tags[p] & 1) + ";";
+  }
+  return text;
+}
+
+std::string bitmap_text(const FT_Bitmap& bitmap) {
+  std::string text = std::to_string(bitmap.width) + "x" + std::to_string(bitmap.rows) + ":";
+  for (unsigned row = 0; row < bitmap.rows; ++row) {
+    const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
+    text.append(reinterpret_cast<const char*>(line), bitmap.width);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> glyph_renderings(FT_Face face) {
+  std::vector<std::string> glyphs;
+  FT_Set_Pixel_Sizes(face, 0, 16);
+  for (FT_Long glyph = 0; glyph < face->num_glyphs; ++glyph) {
+    const auto id = static_cast<FT_UInt>(glyph);
+    std::string text;
+    if (const FT_Error error = FT_Load_Glyph(face, id, FT_LOAD_NO_SCALE); error != 0)
+      text = "error " + std::to_string(error);
+    else
+      text = outline_text(face->glyph->outline);
+    if (const FT_Error error = FT_Load_Glyph(face, id, FT_LOAD_RENDER); error != 0)
+      text += "|error " + std::to_string(error);
+    else
+      text += "|" + bitmap_text(face->glyph->bitmap);
+    glyphs.push_back(std::move(text));
+  }
+  return glyphs;
+}

@@ -54,6 +54,19 @@ TEST(TtcPool, SharesOnlyTablesOfEqualTagLengthAndBytes) {
   std::filesystem::remove_all(dir);
 }
 
+// An entry appended unshared is never shared, before or after: glyph sharing rebuilds a
+// pool from entries already shared and adds its own tables beside them.
+TEST(TtcPool, EntriesAppendedUnsharedShareWithNothing) {
+  ttc_info info;
+  const std::vector<uint8_t> bytes = bytes_numbered(64, 1);
+  EXPECT_EQ(add(info, "head", bytes), 0);
+  EXPECT_EQ(ttc_append_unshared(info, {make_tag("head"), bytes, 0}), 1);
+  EXPECT_EQ(ttc_append_unshared(info, {make_tag("loca"), bytes, 0}), 2);
+  EXPECT_EQ(add(info, "head", bytes), 0);
+  EXPECT_EQ(add(info, "loca", bytes), 3);
+  EXPECT_EQ(add(info, "loca", bytes), 3);
+}
+
 // Many tables of one tag and length: each finds its own first entry and no other.
 TEST(TtcPool, FindsEachOfManyEntriesOfOneTagAndLength) {
   ttc_info info;
