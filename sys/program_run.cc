@@ -1,27 +1,9 @@
 #include "sys/program_run.h"
 
-#include <malloc.h>
-
-#include <climits>
 #include <cstdio>
 #include <new>
 
-namespace {
-
-// The C library hands freed memory at the top of its heap back to the system, and maps
-// each block above a size that grows as blocks are freed afresh; the programs free and
-// take again buffers of a table's size for every table and face. Each page taken afresh
-// costs a fault, and in a virtual machine a fault costs more than copying the page, so
-// freed memory is kept for reuse instead. Blocks of a megabyte or more (whole files, large
-// tables) are still mapped on their own, where they can have huge pages (see
-// byte_buffer.h), and given back when freed.
-void keep_freed_memory() {
-  constexpr int kMappedFrom = 1 << 20;
-  ::mallopt(M_MMAP_THRESHOLD, kMappedFrom);
-  ::mallopt(M_TRIM_THRESHOLD, INT_MAX);
-}
-
-}  // namespace
+#include "sys/platform.h"
 
 void report_memory_failure() {
   std::fputs("Memory allocation failed.\n", stderr);

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "sys/platform.h"
+
 namespace {
 
 std::string folder_of(const std::string& path) {
@@ -16,17 +18,12 @@ std::string folder_of(const std::string& path) {
 }  // namespace
 
 std::optional<input_file> open_scratch_file(const std::string& beside) {
-#ifdef O_TMPFILE
-  const int fd = ::open(folder_of(beside).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  const int fd = open_unnamed(AT_FDCWD, folder_of(beside).c_str(), O_RDWR);
   if (fd < 0) return std::nullopt;
   input_file scratch;
   scratch.name = "a temporary file beside " + beside;
   scratch.fd = fd;
   return scratch;
-#else
-  (void)beside;
-  return std::nullopt;
-#endif
 }
 
 std::optional<file_extent> set_aside(input_file& scratch, std::span<const uint8_t> bytes) {

@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -137,6 +139,31 @@ TEST_F(OutputFile, KeepsOwnerAndGroupWhereAllowedAndSpecialBitsOnlyWithThem) {
       EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
     }
   }
+}
+
+// Without /proc (a container or chroot that does not mount it) a user cannot give an
+// unnamed file a name: the output is written through a named file instead.
+TEST_F(OutputFile, UserWithoutProcWritesThroughANamedFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hide /proc from a user";
+  constexpr uid_t kNobody = 65534;
+  ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const bool hidden = ::unshare(CLONE_NEWNS) == 0 &&
+                        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                        ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+    if (!hidden) ::_exit(2);
+    const bool wrote =
+        run_as(kNobody, [&] { return write_new(path("out"), temp_kind::unnamed_first); });
+    ::_exit(wrote ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot mount in a namespace of its own";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(read_bytes(path("out")), kNew);
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
 }
 
 TEST_F(OutputFile, SpecialFileIsWrittenInPlace) {
