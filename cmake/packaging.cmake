@@ -150,4 +150,5 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps (package dpkg-dev) works out the libraries the programs need, the
 # sanitizer runtimes included in a sanitizer build.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_member_modes.cmake)
 include(CPack)
