@@ -84,8 +84,9 @@ TEST(Interrupted, FacemendLeavesTheOldFontOrTheNewOne) {
       // Where files have no name while written, that is; a named one, as on systems without
       // them, is left as far as it got.
       if (signal_number == SIGKILL && others.size() == 1 && others[0].starts_with(".ft")) {
-        if (FACETOOLS_HAVE_O_TMPFILE)
+        if (FACETOOLS_HAVE_O_TMPFILE) {
           EXPECT_TRUE(read_bytes(dir / others[0]) == new_font) << others[0] << " is not complete";
+        }
         fs::remove(dir / others[0]);
         others.clear();
       }
