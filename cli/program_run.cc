@@ -1,35 +1,21 @@
 #include "cli/program_run.h"
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <new>
 
 #include "cli/messages.h"
+#include "sys/platform.h"
 
 namespace {
-
-// The C library hands freed memory at the top of its heap back to the system, and maps
-// each block above a size that grows as blocks are freed afresh; the programs free and
-// take again buffers of a table's size for every table and face. Each page taken afresh
-// costs a fault, and in a virtual machine a fault costs more than copying the page, so
-// freed memory is kept for reuse instead. Blocks of a megabyte or more (whole files, large
-// tables) are still mapped on their own, where they can have huge pages (see
-// byte_buffer.h), and given back when freed.
-void keep_freed_memory() {
-  constexpr int kMappedFrom = 1 << 20;
-  ::mallopt(M_MMAP_THRESHOLD, kMappedFrom);
-  ::mallopt(M_TRIM_THRESHOLD, INT_MAX);
-}
 
 // A program started with standard input, output or error closed would hand that number to
 // the first file it opens, and its report would land in that file: an output being written,
 // or facemend's set-aside tables. Each closed one is opened on /dev/null instead, or where
-// there is none (a bare chroot) on the root folder as a path only, which can be neither read
+// there is none (a bare chroot) on the root folder, opened so that it can be neither read
 // nor written, as the closed descriptor could not; false when neither can be had, the run
 // then being unsafe to start.
 bool fill_standard_descriptors() {
@@ -37,7 +23,7 @@ bool fill_standard_descriptors() {
     if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
     // The lowest free number is taken, and every lower one is open by now.
     int opened = ::open("/dev/null", O_RDWR);
-    if (opened < 0) opened = ::open("/", O_PATH);
+    if (opened < 0) opened = open_inert_root();
     if (opened == fd) continue;
     if (opened >= 0) ::close(opened);
     return false;

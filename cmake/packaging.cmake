@@ -1,8 +1,10 @@
 # Installation and packaging: `cmake --install` puts the three programs in bin/, their
 # manual pages (compressed) in share/man/man1/, their bash completions in
-# share/bash-completion/completions/ and the package's documents in share/doc/facetools/
-# under the chosen prefix (/usr/local by default); `cpack` builds a Debian package that
-# installs the same files under /usr.
+# share/bash-completion/completions/ and the README in share/doc/facetools/ under the
+# chosen prefix (/usr/local by default); `cpack` builds a Debian package that installs the
+# same files under /usr, with the Debian copyright file and changelog beside the README.
+# The package is reproducible: the same sources give the same bytes wherever and whenever
+# it is built (see reproducible.cmake for the programs).
 include(GNUInstallDirs)
 
 # Debian wants manual pages and the changelog compressed with `gzip -9n`, which stores no
@@ -68,9 +70,60 @@ list(APPEND facetools_compressed ${changelog})
 add_custom_target(compressed_docs ALL DEPENDS ${facetools_compressed})
 facetools_write_copyright(${FACETOOLS_PACKAGING_DIR}/copyright)
 
-install(TARGETS facemend facepack facesplit RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES README.md ${changelog} ${FACETOOLS_PACKAGING_DIR}/copyright
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Modes are set here rather than taken from the files, whose modes follow the umask of
+# whoever checked them out or built them.
+set(facetools_data_mode OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+set(facetools_program_mode ${facetools_data_mode} OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE)
+install(TARGETS facemend facepack facesplit RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        PERMISSIONS ${facetools_program_mode})
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} PERMISSIONS ${facetools_data_mode})
+# The Debian copyright file and changelog belong to the package only: a plain
+# `cmake --install` leaves the component `debian` out, and cpack puts it in.
+install(FILES ${changelog} ${FACETOOLS_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        PERMISSIONS ${facetools_data_mode} COMPONENT debian EXCLUDE_FROM_ALL)
+
+# The package's files and control data bear the time of the changelog's last entry.
+function(facetools_changelog_time out_var)
+  set(changelog ${PROJECT_SOURCE_DIR}/cmake/debian/changelog)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
+  file(STRINGS ${changelog} trailers REGEX "^ -- ")
+  list(GET trailers 0 trailer)
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  if(NOT trailer MATCHES
+     ">  [A-Z][a-z][a-z], ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) ([0-9]+):([0-9]+):([0-9]+) ([-+])([0-9][0-9])([0-9][0-9])$")
+    message(FATAL_ERROR "cmake/debian/changelog: no date in the last entry's trailer line")
+  endif()
+  list(FIND months ${CMAKE_MATCH_2} month)
+  set(sign ${CMAKE_MATCH_7})
+  # The fields as decimal numbers without leading zeros, which math would take for octal.
+  foreach(pair day:1 year:3 hour:4 minute:5 second:6 zone_hours:8 zone_minutes:9)
+    string(REPLACE ":" ";" pair ${pair})
+    list(GET pair 0 name)
+    list(GET pair 1 number)
+    set(${name} ${CMAKE_MATCH_${number}})
+  endforeach()
+  foreach(name day year hour minute second zone_hours zone_minutes)
+    string(REGEX REPLACE "^0+([0-9])" "\\1" ${name} "${${name}}")
+  endforeach()
+  # Days since 1970-01-01 of a date in the proleptic Gregorian calendar, the year taken
+  # to start in March so that the leap day comes last.
+  if(month LESS 2)
+    math(EXPR year "${year} - 1")
+  endif()
+  math(EXPR m "(${month} + 10) % 12")
+  math(EXPR days "365 * ${year} + ${year} / 4 - ${year} / 100 + ${year} / 400 + (153 * ${m} + 2) / 5 + ${day} - 1 - 719468")
+  math(EXPR time "${days} * 86400 + ${hour} * 3600 + ${minute} * 60 + ${second} - (${sign}1) * (${zone_hours} * 3600 + ${zone_minutes} * 60)")
+  set(${out_var} ${time} PARENT_SCOPE)
+endfunction()
+facetools_changelog_time(FACETOOLS_SOURCE_DATE_EPOCH)
+set(CPACK_PROJECT_CONFIG_FILE ${FACETOOLS_PACKAGING_DIR}/cpack_project.cmake)
+file(CONFIGURE OUTPUT ${CPACK_PROJECT_CONFIG_FILE} CONTENT
+"# Read by cpack: a package built from these sources bears the changelog's time, unless
+# whoever builds it chose another.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(ENV{SOURCE_DATE_EPOCH} ${FACETOOLS_SOURCE_DATE_EPOCH})
+endif()
+")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME facetools)
@@ -87,10 +140,15 @@ set(CPACK_STRIP_FILES TRUE)
 # group write (002).
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# One package of every component, the Debian files' included.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENTS_ALL Unspecified debian)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps (package dpkg-dev) works out the libraries the programs need, the
 # sanitizer runtimes included in a sanitizer build.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_member_modes.cmake)
 include(CPack)

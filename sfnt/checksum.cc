@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sfnt/byte_fields.h"
+#include "sys/platform_config.h"
 
 namespace {
 
@@ -12,8 +13,9 @@ namespace {
 // loop is kept simple enough for the compiler to turn into vector code: one load, byte
 // swap and add per word, with the file compiled at -O3 (see CMakeLists.txt) and a second
 // version for processors with AVX2, chosen when the program starts; that one sums four
-// times as fast.
-#if defined(__x86_64__) && defined(__GNUC__)
+// times as fast. The choice needs the loader's indirect functions; without them (musl,
+// macOS, the portable build) there is the one version.
+#if FACETOOLS_HAVE_TARGET_CLONES && defined(__x86_64__)
 #define SUM_WORDS_VERSIONS [[gnu::target_clones("avx2", "default")]]
 #else
 #define SUM_WORDS_VERSIONS

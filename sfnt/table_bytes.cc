@@ -9,6 +9,7 @@
 #include "sfnt/checksum.h"
 #include "sys/byte_buffer.h"
 #include "sys/output_file.h"
+#include "sys/platform.h"
 
 namespace {
 
@@ -50,9 +51,8 @@ std::optional<uint64_t> kernel_copy(output_stream& stream, const file_extent& ex
   if (out < 0) return std::nullopt;
   uint64_t done = 0;
   while (done < extent.length) {
-    loff_t from = static_cast<loff_t>(extent.offset + done);
     const ssize_t got =
-        ::copy_file_range(extent.file->fd, &from, out, nullptr, extent.length - done, 0);
+        copy_in_kernel(extent.file->fd, extent.offset + done, out, extent.length - done);
     if (got > 0) {
       done += static_cast<uint64_t>(got);
       continue;

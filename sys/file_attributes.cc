@@ -1,8 +1,9 @@
 #include "sys/file_attributes.h"
 
-#if __has_include(<sys/xattr.h>)
+#include "sys/platform_config.h"
+
+#if FACETOOLS_HAVE_XATTR
 #include <sys/xattr.h>
-#define FACETOOLS_HAVE_XATTR 1
 #endif
 
 #include <cerrno>
@@ -13,7 +14,7 @@
 
 namespace {
 
-#ifdef FACETOOLS_HAVE_XATTR
+#if FACETOOLS_HAVE_XATTR
 
 constexpr char kAccessAcl[] = "system.posix_acl_access";
 

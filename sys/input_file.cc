@@ -8,13 +8,13 @@
 #include <new>
 
 #include "sys/byte_buffer.h"
+#include "sys/platform.h"
 
 namespace {
 
 file_stamp stamp_of(const struct stat& st) {
-  constexpr int64_t kNs = 1000000000;
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
-          static_cast<int64_t>(st.st_size), st.st_mtim.tv_sec * kNs + st.st_mtim.tv_nsec};
+          static_cast<int64_t>(st.st_size), modified_ns(st)};
 }
 
 bool same_content_stamp(const file_stamp& a, const file_stamp& b) {

@@ -9,6 +9,8 @@
 
 #include "sys/file_attributes.h"
 
+#include "sys/platform.h"
+
 namespace {
 
 // 0666 less the umask, the mode a plain create gives. The umask can only be read by
@@ -27,7 +29,7 @@ void close_fd(int& fd) {
 // Opens the new file in the folder of `target` and notes what it must get once complete.
 bool open_new_file(output_file& out, const output_target& target, temp_kind kind) {
   const std::string folder = folder_of(target.path);
-  out.folder = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  out.folder = open_folder(folder.empty() ? "." : folder.c_str());
   if (out.folder < 0) return false;
   std::optional<temp_file> temp = create_temp_file(out.folder, kind);
   if (!temp) return false;

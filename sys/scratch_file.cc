@@ -6,23 +6,17 @@
 #include <cerrno>
 
 #include "sys/output_target.h"
+#include "sys/platform.h"
 
 std::optional<input_file> open_scratch_file(const std::string& beside, io_sink sink) {
-#ifdef O_TMPFILE
   const std::string folder = folder_of(beside);
-  const int fd =
-      ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  const int fd = open_unnamed(AT_FDCWD, folder.empty() ? "." : folder.c_str(), O_RDWR);
   if (fd < 0) return std::nullopt;
   input_file scratch;
   scratch.name = "a temporary file beside " + beside;
   scratch.fd = fd;
   scratch.sink = sink;
   return scratch;
-#else
-  (void)beside;
-  (void)sink;
-  return std::nullopt;
-#endif
 }
 
 std::optional<file_extent> set_aside(input_file& scratch, std::span<const uint8_t> bytes) {

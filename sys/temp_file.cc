@@ -1,7 +1,6 @@
 #include "sys/temp_file.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <ctime>
 #include <iterator>
 
+#include "sys/platform.h"
 #include "sys/temp_cleanup.h"
 
 namespace {
@@ -24,7 +24,7 @@ void random_name(char (&name)[kTempNameSize], unsigned attempt) {
   static constexpr char kDigits[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   unsigned char bytes[8];
-  if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+  if (!fill_random(bytes, sizeof bytes)) {
     // No random source yet (early boot, old kernels): the clock, the process and the
     // attempt still make a name unlikely to be taken, and a taken one is retried.
     timespec now{};
@@ -45,7 +45,7 @@ void random_name(char (&name)[kTempNameSize], unsigned attempt) {
 
 std::optional<temp_file> create_unnamed(int dirfd) {
   temp_file temp;
-  temp.fd = ::openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  temp.fd = open_unnamed(dirfd, ".", O_WRONLY);
   if (temp.fd < 0) return std::nullopt;
   return temp;
 }
@@ -63,16 +63,6 @@ std::optional<temp_file> create_named(int dirfd) {
   }
   errno = EEXIST;
   return std::nullopt;
-}
-
-// Links the unnamed file `fd` into the folder as `name`: through the descriptor itself
-// where the process may do that, else through its entry in /proc.
-bool link_unnamed(int fd, int dirfd, const char* name) {
-  if (::linkat(fd, "", dirfd, name, AT_EMPTY_PATH) == 0) return true;
-  if (errno == EEXIST) return false;
-  char proc_path[40];
-  std::snprintf(proc_path, sizeof proc_path, "/proc/self/fd/%d", fd);
-  return ::linkat(AT_FDCWD, proc_path, dirfd, name, AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Links the unnamed file into its folder under a fresh random name.

@@ -12,6 +12,7 @@
 
 #include "fontgen/sample_font.h"
 #include "support/run_tool.h"
+#include "sys/platform_config.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ std::vector<uint8_t> chown_capability() {
 }
 
 TEST(Attributes, OneThatCannotBeKeptIsNamed) {
+  if (!FACETOOLS_HAVE_XATTR) GTEST_SKIP() << "built without extended attributes";
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a file a capability";
   const fs::path dir = make_temp_dir();
   ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);

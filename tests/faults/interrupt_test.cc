@@ -13,6 +13,7 @@
 
 #include "fontgen/sample_font.h"
 #include "support/run_tool.h"
+#include "sys/platform_config.h"
 
 namespace {
 
@@ -80,8 +81,12 @@ TEST(Interrupted, FacemendLeavesTheOldFontOrTheNewOne) {
       std::erase(others, "font.ttf");
       // SIGKILL in the instant between linking the new font under a random name and
       // renaming that over the old one leaves the link: the complete new font, nothing less.
+      // Where files have no name while written, that is; a named one, as on systems without
+      // them, is left as far as it got.
       if (signal_number == SIGKILL && others.size() == 1 && others[0].starts_with(".ft")) {
-        EXPECT_TRUE(read_bytes(dir / others[0]) == new_font) << others[0] << " is not complete";
+        if (FACETOOLS_HAVE_O_TMPFILE) {
+          EXPECT_TRUE(read_bytes(dir / others[0]) == new_font) << others[0] << " is not complete";
+        }
         fs::remove(dir / others[0]);
         others.clear();
       }

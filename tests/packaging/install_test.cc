@@ -2,7 +2,8 @@
 // builds, unpacked into a fresh root. In both the programs must run the whole workflow from
 // where they were installed and give the bytes the built programs give, the manual pages
 // (compressed) must be where man looks for them and the bash completions where
-// bash-completion looks for them.
+// bash-completion looks for them. The Debian copyright file and changelog are the
+// package's alone.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -73,6 +74,8 @@ TEST_F(InstallTest, CmakeInstallPutsProgramsAndPagesUnderThePrefix) {
   for (const char* program : {"facemend", "facepack", "facesplit"})
     EXPECT_TRUE(is_executable(prefix / "bin" / program)) << program;
   EXPECT_TRUE(fs::exists(prefix / "share/doc/facetools/README.md"));
+  EXPECT_FALSE(fs::exists(prefix / "share/doc/facetools/copyright"));
+  EXPECT_FALSE(fs::exists(prefix / "share/doc/facetools/changelog.gz"));
   expect_pages_and_completions_in(prefix / "share");
   expect_workflow_runs_from(prefix / "bin");
 }
@@ -94,12 +97,14 @@ TEST_F(InstallTest, DebianPackageInstallsProgramsAndPagesUnderUsr) {
   EXPECT_EQ(fields.out, "Package: facetools\nVersion: " PROJECT_VERSION "\nSection: utils\n");
   const tool_run depends = run_tool(DPKG_DEB_PATH, {"-f", deb, "Depends"}, dir_);
   EXPECT_NE(depends.out.find("libc6"), std::string::npos) << depends.out;
-  EXPECT_NE(depends.out.find("libstdc++6"), std::string::npos) << depends.out;
+  EXPECT_NE(depends.out.find(CXX_LIBRARY_PACKAGE), std::string::npos) << depends.out;
 
   const tool_run unpack = run_tool(DPKG_PATH, {"-x", deb, dir_ / "root"}, dir_);
   ASSERT_EQ(unpack.status, 0) << unpack.err;
   for (const char* program : {"facemend", "facepack", "facesplit"})
     EXPECT_TRUE(is_executable(dir_ / "root/usr/bin" / program)) << program;
+  for (const char* document : {"README.md", "copyright", "changelog.gz"})
+    EXPECT_TRUE(fs::exists(dir_ / "root/usr/share/doc/facetools" / document)) << document;
   expect_pages_and_completions_in(dir_ / "root/usr/share");
   expect_workflow_runs_from(dir_ / "root/usr/bin");
 }

@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -19,6 +21,7 @@
 #include "cli/program_run.h"
 #include "support/run_tool.h"
 #include "sys/output_file.h"
+#include "sys/platform_config.h"
 
 namespace {
 
@@ -168,6 +171,7 @@ std::vector<char> attribute(const std::string& path, const char* name) {
 }
 
 TEST_F(OutputFile, ReplacedFileKeepsExtendedAttributesAndAcl) {
+  if (!FACETOOLS_HAVE_XATTR) GTEST_SKIP() << "built without extended attributes";
   const std::vector<char> origin = {'t', 'e', 's', 't'};
   const std::vector<char> acl = reader_acl(65534);
   for (const temp_choice& t : kTempKinds) {
@@ -187,6 +191,35 @@ TEST_F(OutputFile, ReplacedFileKeepsExtendedAttributesAndAcl) {
       EXPECT_EQ(stat_of(path("out")).st_mode & 07777, 0640u);
     }
   }
+}
+
+// Without /proc (a container or chroot that does not mount it) a user of a kernel before
+// 6.10 cannot give an unnamed file a name, and the output would fail at the end: the
+// output is written through a named file from the start instead.
+TEST_F(OutputFile, UserWithoutProcWritesThroughANamedFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hide /proc from a user";
+  constexpr uid_t kNobody = 65534;
+  ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+  const auto write_through_named = [&] {
+    std::optional<output_file> out = open_output_with(path("out"), temp_kind::unnamed_first).file;
+    const bool named = out && list_dir(dir_).size() == 1;
+    return named && write_output_bytes(out->stream, kNew) && !commit_output(*out);
+  };
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const bool hidden = ::unshare(CLONE_NEWNS) == 0 &&
+                        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                        ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0;
+    if (!hidden) ::_exit(2);
+    ::_exit(run_as(kNobody, write_through_named) ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot mount in a namespace of its own";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(read_bytes(path("out")), kNew);
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
 }
 
 TEST_F(OutputFile, SpecialFileIsWrittenInPlace) {
