@@ -6,10 +6,10 @@
 
 #include <sys/stat.h>
 
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 
 enum class target_kind {
   new_file,  // nothing has the name (or a link's end) yet: a file is created
@@ -42,7 +42,11 @@ struct file_identity {
   uint64_t device = 0;
   uint64_t inode = 0;
   std::string name;  // empty when the file exists
-  auto operator<=>(const file_identity&) const = default;
+  // Spelled out: the standard library of clang 14 has no three-way comparison of strings.
+  bool operator==(const file_identity&) const = default;
+  bool operator<(const file_identity& other) const {
+    return std::tie(device, inode, name) < std::tie(other.device, other.inode, other.name);
+  }
 };
 
 // Nothing when the name cannot be resolved, errno set as resolve_output sets it.
