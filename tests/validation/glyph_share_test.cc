@@ -59,7 +59,10 @@ TEST_F(GlyphSharingUme, PacksToOneCopyOfEachGlyphAndSplitsBackToTheSources) {
     EXPECT_TRUE(renderings(shared, f) == renderings(source, 0));
     EXPECT_TRUE(ots_accepts(ots, dir_ / "shared.ttc", f));
     const stored_face in = stored_faces(source).at(0);
-    for (const auto& [tag, bytes] : in.tables) {
+    for (const auto& table_in : in.tables) {
+      // Named, not bound: clang 14 cannot capture structured bindings in a lambda.
+      const auto& tag = table_in.first;
+      const auto& bytes = table_in.second;
       if (!kept_as_is(tag)) continue;
       const auto out = std::find_if(packed[f].tables.begin(), packed[f].tables.end(),
                                     [&](const auto& table) { return table.first == tag; });
