@@ -37,13 +37,25 @@ struct output_words {
 // noted on the stream or already handed on (a read of an input).
 using output_writer = std::function<bool(output_stream&)>;
 
+// Frees room that the program's own files take on the output's file system (bytes it set
+// aside), so that an output that ran out of room may fit; false when there was none to free
+// or it could not be freed (a problem met is said).
+using room_maker = std::function<bool()>;
+
 // Writes the output `path` with `write`. Nothing when it is in place; otherwise the
 // failure, already said: io_step::create when the file could not be created, changed when
-// an input changed meanwhile, else what failed the write.
+// an input changed meanwhile, else what failed the write. An output written through one of
+// the program's descriptors that is open on an input is refused unwritten ("OUTPUT is the
+// same file as INPUT; nothing written"), as the bytes would land on the input; a name of an
+// input is replaced by a new file as any name is, which leaves the input as it was read. With a
+// `make_room`, an output that runs out of room (out_of_room) is written once more, quietly the
+// first time, after make_room has freed room; the lack of room is said only when no room could be
+// freed or the second write fails too.
 std::optional<io_problem> write_program_output(const std::string& path,
                                                std::span<const input_file* const> inputs,
                                                const output_writer& write,
-                                               const output_words& words);
+                                               const output_words& words,
+                                               const room_maker& make_room = {});
 
 // Where the report of a run that writes `path` goes: standard error when `path` names the
 // program's own standard output (descriptor 1, or a descriptor open on the same file), so

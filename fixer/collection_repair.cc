@@ -105,3 +105,16 @@ collection_repair repair_collection(const std::string& name, const table_bytes& 
     repair_one(name, *collection, i, result, changed, room, sink, scratch);
   return result;
 }
+
+bool take_back_set_aside(ttc_info& repaired, const input_file& scratch) {
+  std::vector<uint8_t> room;
+  for (size_t i = 0; i < repaired.tables().size(); ++i) {
+    const table_bytes& bytes = repaired.tables()[i].bytes;
+    const file_extent* extent = std::get_if<file_extent>(&bytes);
+    if (extent == nullptr || extent->file != &scratch) continue;
+    std::optional<std::vector<uint8_t>> held = copy_table_bytes(bytes, room);
+    if (!held) return false;
+    ttc_move_table_bytes(repaired, i, std::move(*held));
+  }
+  return true;
+}

@@ -32,3 +32,9 @@ struct collection_repair {
 collection_repair repair_collection(const std::string& name, const table_bytes& file,
                                     mended_tables& changed, mend_sink& sink,
                                     input_file* scratch = nullptr);
+
+// Reads the tables that the repair set aside in `scratch` back into memory, so that the
+// scratch file can be closed and the room it takes on its file system given back; false
+// after a failed read or a lack of memory has been handed to the scratch file's sink (the
+// tables not yet read back are still in the scratch file, which must then stay open).
+bool take_back_set_aside(ttc_info& repaired, const input_file& scratch);

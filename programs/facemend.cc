@@ -26,13 +26,22 @@ namespace {
 
 // Writes the output with `write`, after the report so far has reached its reader and
 // standard output is back where it was (it may be the output itself).
-int write_output(const std::string& path, const input_file* input, const output_writer& write,
-                 standard_output_aside& aside) {
+int write_output(const std::string& path, const input_file& input, const output_writer& write,
+                 standard_output_aside& aside, const room_maker& make_room = {}) {
   std::fflush(stdout);
   aside.restore();
-  const input_file* inputs[] = {input};
-  const size_t checked = input != nullptr ? 1 : 0;
-  return write_program_output(path, std::span(inputs, checked), write, {}) ? 2 : 0;
+  const input_file* inputs[] = {&input};
+  return write_program_output(path, inputs, write, {}, make_room) ? 2 : 0;
+}
+
+// Gives the room of the scratch file back to the output's file system: the repaired tables
+// set aside there are read back into memory and the file is closed. False when it held
+// nothing, or the tables could not be read back (said).
+bool drop_scratch(std::optional<input_file>& scratch, ttc_info& repaired) {
+  if (!scratch || scratch->size == 0 || !take_back_set_aside(repaired, *scratch)) return false;
+  close_input(*scratch);
+  scratch.reset();
+  return true;
 }
 
 // Repairs every face of a collection and writes the repaired collection to `to`, copying
@@ -41,12 +50,12 @@ int mend_collection(const std::string& to, const input_file& file, mend_sink& re
                     standard_output_aside& aside) {
   mended_tables changed{};
   std::optional<input_file> scratch = open_scratch_file(to, print_io_problem);
-  const collection_repair result = repair_collection(
-      file.name, file_extent{&file, 0, file.size}, changed, report, scratch ? &*scratch : nullptr);
+  collection_repair result = repair_collection(file.name, file_extent{&file, 0, file.size}, changed,
+                                               report, scratch ? &*scratch : nullptr);
   int status = result.status;
   if (status == 0) {
     status = write_output(
-        to, &file,
+        to, file,
         [&](output_stream& stream) {
           bool too_large = false;
           const bool written =
@@ -54,14 +63,16 @@ int mend_collection(const std::string& to, const input_file& file, mend_sink& re
           if (too_large) print_too_large_output();
           return written;
         },
-        aside);
+        aside, [&] { return drop_scratch(scratch, result.repaired); });
   }
   if (scratch) close_input(*scratch);
   return status;
 }
 
-// Writes the repaired face, whose tables are all held in memory: the input is not read again.
-int write_single(const std::string& path, const sfnt_face_info& face,
+// Writes the repaired face, whose tables are all held in memory: the input is not read
+// again, only checked to be unchanged, so that a repair in place never replaces a newer
+// version of the font.
+int write_single(const std::string& path, const sfnt_face_info& face, const input_file& input,
                  standard_output_aside& aside) {
   if (sfnt_face_size(face) > UINT32_MAX) {
     say_problem("Couldn't write the font: it would be 4 GiB or larger.\n");
@@ -71,7 +82,7 @@ int write_single(const std::string& path, const sfnt_face_info& face,
   // turns a lack of memory into a failed write, while a new file exists.
   const std::vector<sfnt_record> records = sfnt_face_layout(face);
   return write_output(
-      path, nullptr,
+      path, input,
       [&](output_stream& stream) {
         return write_sfnt_face_to_stream(stream, face, records, extent_copy::checked);
       },
@@ -85,7 +96,7 @@ int mend_single(const std::string& to, const mend_input& input, mend_sink& repor
   std::optional<sfnt_face_info> face = load_single_font(input, bytes);
   if (!face) return 1;
   if (const int status = repair_face(*face, report); status != 0) return status;
-  return write_single(to, *face, aside);
+  return write_single(to, *face, input.file, aside);
 }
 
 // Repairs the font or collection `from` and writes it to `to`, which may be `from` itself.

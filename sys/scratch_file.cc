@@ -9,7 +9,10 @@
 #include "sys/platform.h"
 
 std::optional<input_file> open_scratch_file(const std::string& beside, io_sink sink) {
-  const std::string folder = folder_of(beside);
+  const std::optional<output_target> target = resolve_output(beside);
+  if (!target || target->kind == target_kind::special || target->kind == target_kind::descriptor)
+    return std::nullopt;
+  const std::string folder = folder_of(target->path);
   const int fd = open_unnamed(AT_FDCWD, folder.empty() ? "." : folder.c_str(), O_RDWR);
   if (fd < 0) return std::nullopt;
   input_file scratch;

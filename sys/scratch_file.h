@@ -13,10 +13,12 @@
 
 #include "sys/input_file.h"
 
-// An empty scratch file in the folder that holds `beside`, open for reading and writing;
-// nothing where the folder or its file system cannot have one. Nothing is reported: the
-// caller keeps its bytes in memory instead. Problems met reading it back go to `sink`. Its
-// owner closes it with close_input.
+// An empty scratch file in the folder of the file that the output `beside` writes (a
+// symbolic link followed to its end), on the file system the output fills, open for reading
+// and writing; nothing for an output written in place (a device, a descriptor), or where
+// the folder or its file system cannot have one. Nothing is reported: the caller keeps its
+// bytes in memory instead. Problems met reading it back go to `sink`. Its owner closes it
+// with close_input, which gives its room back.
 std::optional<input_file> open_scratch_file(const std::string& beside, io_sink sink);
 
 // Appends `bytes` to the scratch file and returns where they now are; nothing when the

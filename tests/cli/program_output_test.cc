@@ -1,6 +1,7 @@
 // The output protocol in the programs' words: an input whose content changed while the
 // output was written fails the output, which never takes its name; a new name or link of
-// the input is no change.
+// the input is no change. An output that ran out of room is written once more when the
+// program could free room, and the lack of room is said once, only when it stays.
 #include "cli/program_output.h"
 
 #include <fcntl.h>
@@ -75,6 +76,51 @@ TEST(ProgramOutput, InputChangedWhileTheOutputWasWrittenFailsIt) {
                                  ": could not be written\n"
                            : "");
     EXPECT_EQ(list_dir(dir).size(), c.fails ? 2u : 3u);  // no temporary left
+    fs::remove_all(dir);
+  }
+}
+
+struct room_case {
+  const char* name;
+  bool through_descriptor;     // the output is /dev/fd/N, written in place
+  std::vector<int> errors;     // errno of each write in turn, 0 for one that succeeds
+  bool room_made;              // what the program's make_room answers
+  size_t writes, rooms_asked;  // how often each was called
+  const char* said;            // the failed call's line, then "could not be written"
+};
+
+TEST(ProgramOutput, OutputThatRanOutOfRoomIsWrittenOnceMoreAfterRoomIsMade) {
+  const room_case cases[] = {
+      {"room made", false, {ENOSPC, 0}, true, 2, 1, ""},
+      {"still no room", false, {ENOSPC, ENOSPC}, true, 2, 1, "fwrite: No space left on device"},
+      {"no room to make", false, {EFBIG}, false, 1, 1, "fwrite: File too large"},
+      {"not a lack of room", false, {EIO}, true, 1, 0, "fwrite: Input/output error"},
+      {"written in place", true, {ENOSPC}, true, 1, 0, "fwrite: No space left on device"},
+  };
+  for (const room_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = make_temp_dir();
+    const int fd = ::open((dir / "log").c_str(), O_WRONLY | O_CREAT, 0600);
+    const std::string out =
+        c.through_descriptor ? "/dev/fd/" + std::to_string(fd) : (dir / "out.ttc").string();
+    size_t writes = 0, rooms_asked = 0;
+    testing::internal::CaptureStderr();
+    const std::optional<io_problem> failure = write_program_output(
+        out, {},
+        [&](output_stream& stream) {
+          const int error = writes < c.errors.size() ? c.errors[writes] : 0;
+          ++writes;
+          if (error == 0) return write_output_bytes(stream, kInput);
+          return note_output_problem(stream, io_problem{io_step::write, out, error});
+        },
+        {}, [&] { return ++rooms_asked, c.room_made; });
+    const std::string err = testing::internal::GetCapturedStderr();
+    ::close(fd);
+    EXPECT_EQ(writes, c.writes);
+    EXPECT_EQ(rooms_asked, c.rooms_asked);
+    EXPECT_EQ(failure.has_value(), *c.said != 0);
+    EXPECT_EQ(err, *c.said ? std::string(c.said) + "\n" + out + ": could not be written\n" : "");
+    EXPECT_EQ(list_dir(dir).size(), *c.said || c.through_descriptor ? 1u : 2u);
     fs::remove_all(dir);
   }
 }

@@ -11,6 +11,8 @@
 #include "fixer/collection_repair.h"
 #include "fontgen/sample_font.h"
 #include "mend_support.h"
+#include "sys/scratch_file.h"
+#include "ttc/ttc_writer.h"
 
 namespace {
 
@@ -49,6 +51,18 @@ three_steps split_mend_pack(const std::vector<uint8_t>& collection) {
   result.collection = read_bytes(dir / "out.ttc");
   fs::remove_all(dir);
   return result;
+}
+
+// The collection as the writer writes it; empty when it could not be written.
+std::vector<uint8_t> written_collection(const ttc_info& info) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  output_stream stream{open_memstream(&buffer, &size), std::nullopt};
+  const bool written = ttc_write_to_file(info, stream, extent_copy::checked) >= 0;
+  std::fclose(stream.file);
+  std::vector<uint8_t> bytes(buffer, buffer + (written ? size : 0));
+  std::free(buffer);
+  return bytes;
 }
 
 sample_font_options without_windows_names(sample_font_options options) {
@@ -128,5 +142,30 @@ TEST(MendCollection, SetAsideTableThatCannotBeReadBackEndsTheRepair) {
   EXPECT_NE(err.find("scratch: could not be read in full\n"), std::string::npos) << err;
   EXPECT_FALSE(events.pool_full);
   close_input(scratch);
+  fs::remove_all(dir);
+}
+
+// Tables set aside and taken back make the collection a repair in memory makes, and none
+// of them is read from the scratch file any more once it is closed.
+TEST(MendCollection, SetAsideTablesTakenBackNeedNoScratchFile) {
+  const std::vector<uint8_t> collection = legacy_sample_collection();
+  const std::span<const uint8_t> bytes(collection);
+  const fs::path dir = make_temp_dir();
+  std::optional<input_file> scratch =
+      open_scratch_file((dir / "out.ttc").string(), print_io_problem);
+  ASSERT_TRUE(scratch.has_value());
+  mended_tables changed{};
+  struct : mend_sink {
+    void report(const mend_event_any&) override {}
+  } events;
+  const collection_repair in_memory = repair_collection("c.ttc", bytes, changed, events);
+  collection_repair set_aside = repair_collection("c.ttc", bytes, changed, events, &*scratch);
+  ASSERT_EQ(set_aside.status, 0);
+  ASSERT_GT(scratch->size, 0u);
+  EXPECT_TRUE(take_back_set_aside(set_aside.repaired, *scratch));
+  close_input(*scratch);
+  const std::vector<uint8_t> expected = written_collection(in_memory.repaired);
+  EXPECT_FALSE(expected.empty());
+  EXPECT_TRUE(written_collection(set_aside.repaired) == expected);
   fs::remove_all(dir);
 }

@@ -2,7 +2,8 @@
 // /proc/self/fd/N, a link to one) is written through that descriptor: appended to a log
 // opened with >>, into a pipe, into a file already deleted, never put in the place of the
 // file the descriptor has open. When it is standard output, the report goes to standard
-// error and the output holds nothing but the font.
+// error and the output holds nothing but the font. A descriptor open on an input is
+// refused: the output would land on the input.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -85,6 +86,31 @@ TEST(DescriptorOutput, IsWrittenThroughAndTheReportGoesToStandardError) {
     EXPECT_EQ(read_bytes(dir / "result"), expected);
     fs::remove(dir / "result");
     EXPECT_EQ(list_dir(dir), kept);  // nothing replaced, nothing made
+  }
+  fs::remove_all(dir);
+}
+
+// `>> input` would append the output to the input: nothing is written, the input stays as
+// it was, and the run fails.
+TEST(DescriptorOutput, OpenOnAnInputIsRefusedUnwritten) {
+  const fs::path dir = make_temp_dir();
+  write_bytes(dir / "legacy.ttf", sample_font(legacy_japanese_options()));
+  write_bytes(dir / "other.ttf", sample_font(legacy_japanese_options(legacy_face::mincho)));
+  write_bytes(dir / "legacy.ttc", build_ttc({sample_font_tables(), sample_font_tables()}));
+  const std::pair<const char*, std::string> cases[] = {
+      {"legacy.ttf", "\"$0\" legacy.ttf /dev/stdout >> legacy.ttf"},
+      {"legacy.ttc", "\"$0\" legacy.ttc /dev/stdout >> legacy.ttc"},
+      {"other.ttf", "\"$1\" -f /dev/stdout legacy.ttf other.ttf >> other.ttf"},
+  };
+  for (const auto& [input, script] : cases) {
+    SCOPED_TRACE(script);
+    const std::vector<uint8_t> before = read_bytes(dir / input);
+    const tool_run run = run_tool("/bin/sh", {"-c", script, FACEMEND_PATH, FACEPACK_PATH}, dir);
+    EXPECT_EQ(run.status, 2);
+    const std::string refusal =
+        "/dev/stdout is the same file as " + std::string(input) + "; nothing written\n";
+    EXPECT_TRUE(run.err.ends_with(refusal)) << run.err;
+    EXPECT_TRUE(read_bytes(dir / input) == before);
   }
   fs::remove_all(dir);
 }
