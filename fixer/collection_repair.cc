@@ -10,24 +10,9 @@ namespace {
 // Reading room that serves every face in turn: one buffer per mended table, and one for
 // the rest.
 struct repair_room {
-  std::array<std::vector<uint8_t>, kMendedTables.size()> held;
+  mended_room held;
   std::vector<uint8_t> pieces;
 };
-
-// Points the face's mended tables at their bytes in memory, read into `room` unless held
-// already, keeping their checksums; false after a failed read has been reported.
-bool hold_mended_tables(sfnt_face_info& face, repair_room& room) {
-  for (size_t t = 0; t < kMendedTables.size(); ++t) {
-    const std::optional<size_t> index = find_sfnt_table_index(face, kMendedTables[t]);
-    if (!index) continue;
-    sfnt_table& table = face.tables[*index];
-    const std::optional<std::span<const uint8_t>> held =
-        hold_table_bytes(table.bytes, room.held[t]);
-    if (!held) return false;
-    table.bytes = *held;
-  }
-  return true;
-}
 
 // Notes which mended tables the repair changed, and points each one whose bytes it left as
 // they were back at the collection's own bytes, so that only changed tables stay in
@@ -66,7 +51,7 @@ void repair_one(const std::string& name, const ttc_info& collection, size_t inde
     sink.report(mend_event::unknown_version{name, face.header.version});
     result.status = 1;
   }
-  if (result.status == 0 && !hold_mended_tables(face, room)) result.status = 1;
+  if (result.status == 0 && !hold_mended_tables(face, room.held)) result.status = 1;
   if (result.status != 0) return;
   const sfnt_face_info held = face;
   result.status = repair_face(face, sink);

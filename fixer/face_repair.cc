@@ -27,6 +27,18 @@ int run_passes(sfnt_face_info& face, size_t name_index, sfnt_name_table& names, 
 
 }  // namespace
 
+bool hold_mended_tables(sfnt_face_info& face, mended_room& room) {
+  for (size_t t = 0; t < kMendedTables.size(); ++t) {
+    const std::optional<size_t> index = find_sfnt_table_index(face, kMendedTables[t]);
+    if (!index) continue;
+    sfnt_table& table = face.tables[*index];
+    const std::optional<std::span<const uint8_t>> held = hold_table_bytes(table.bytes, room[t]);
+    if (!held) return false;
+    table.bytes = *held;
+  }
+  return true;
+}
+
 int repair_face(sfnt_face_info& face, mend_sink& sink) {
   const std::optional<size_t> name_index = find_sfnt_table_index(face, "name");
   if (!name_index) {

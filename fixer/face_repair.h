@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fixer/mend_events.h"
 #include "sfnt/sfnt_face.h"
@@ -13,6 +15,15 @@ inline constexpr std::array<const char*, 4> kMendedTables = {"cmap", "name", "po
 
 // Which of kMendedTables a repair changed.
 using mended_tables = std::array<bool, 4>;
+
+// Reading room for the tables the passes may change, one buffer each, serving one face after
+// another.
+using mended_room = std::array<std::vector<uint8_t>, kMendedTables.size()>;
+
+// Points the face's tables of kMendedTables at their bytes in memory, read into `room` unless
+// held already, keeping their checksums, so that the passes can take them whole; false after
+// a failed read has been handed to the file's sink.
+bool hold_mended_tables(sfnt_face_info& face, mended_room& room);
 
 // Runs the passes on `face`, reporting to `sink`: the family name, each pass as it begins
 // and what it finds, and the end of the repair. 0, or the status the run must end with

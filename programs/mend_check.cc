@@ -1,53 +1,28 @@
 #include "programs/mend_check.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 
 #include "fixer/collection_repair.h"
 #include "programs/mend_input.h"
 #include "programs/mend_signs.h"
 #include "programs/mend_sinks.h"
-#include "sfnt/budget.h"
-#include "sfnt/byte_fields.h"
-#include "sfnt/byte_reader.h"
 #include "sfnt/sfnt_directory.h"
+#include "ttc/ttc_reader.h"
 
 namespace {
 
-constexpr uint64_t kCollectionHeader = 12;
-
 // Reading room for the mended tables of one face at a time, and one more for the signs.
-using held_room = std::array<std::vector<uint8_t>, kMendedTables.size() + 1>;
-
-// Points the face's mended tables at their bytes read into `room`; false after a failed read
-// has been reported.
-bool hold_mended_tables(sfnt_face_info& face, held_room& room) {
-  for (size_t t = 0; t < kMendedTables.size(); ++t) {
-    const std::optional<size_t> index = find_sfnt_table_index(face, kMendedTables[t]);
-    if (!index) continue;
-    sfnt_table& table = face.tables[*index];
-    const std::optional<std::span<const uint8_t>> held = hold_table_bytes(table.bytes, room[t]);
-    if (!held) return false;
-    table.bytes = *held;
-  }
-  return true;
-}
-
-// The bytes of the mended tables the face names, each counted once per record.
-uint64_t mended_bytes(const sfnt_face_info& face) {
-  uint64_t bytes = 0;
-  for (const char* tag : kMendedTables)
-    if (const std::optional<size_t> index = find_sfnt_table_index(face, tag))
-      bytes += table_length(face.tables[*index].bytes);
-  return bytes;
-}
+struct held_room {
+  mended_room held;
+  std::vector<uint8_t> signs;
+};
 
 // Judges the face's signs and repairs it in memory to see what a repair would change; 0, or
 // the status the repair ends with.
 int judge_face(sfnt_face_info face, held_room& room, finding_recorder& recorder) {
-  if (!hold_mended_tables(face, room)) return 1;
-  std::optional<std::vector<std::string>> signs = face_legacy_signs(face, room.back());
+  if (!hold_mended_tables(face, room.held)) return 1;
+  std::optional<std::vector<std::string>> signs = face_legacy_signs(face, room.signs);
   if (!signs) return 1;
   recorder.current().signs = std::move(*signs);
   const sfnt_face_info before = face;
@@ -57,29 +32,17 @@ int judge_face(sfnt_face_info face, held_room& room, finding_recorder& recorder)
 }
 
 // The faces of the collection as fonts of their own, their tables extents of the file;
-// nothing when anything about the collection is amiss (the caller lets the full reader say
-// what), or when its directories or mended tables would cost more than the work budget
-// allows for its size.
+// nothing when the collection's directories cannot be read (the full reader then says why).
 std::optional<std::vector<sfnt_face_info>> collection_faces(const input_file& file) {
-  const file_extent whole{&file, 0, file.size};
-  std::vector<uint8_t> header(kCollectionHeader);
-  if (file.size < kCollectionHeader || !read_input(file, 0, header)) return std::nullopt;
-  const uint32_t count = read_uint32(header.data() + 8);
-  if (!extent_fits(file.size, kCollectionHeader, uint64_t{4} * count)) return std::nullopt;
-  std::vector<uint8_t> offsets(size_t{4} * count);
-  if (!read_input(file, kCollectionHeader, offsets)) return std::nullopt;
-  const work_budget budget;
-  budget_sum directories{0, directory_limit(budget, file.size)};
-  budget_sum tables{0, face_limit(budget, file.size)};
+  const table_bytes whole = file_extent{&file, 0, file.size};
   std::vector<sfnt_face_info> faces;
-  for (uint32_t i = 0; i < count; ++i) {
-    std::string problem;
-    const std::optional<sfnt_directory> dir =
-        read_sfnt_directory(whole, read_uint32(offsets.data() + 4 * i), problem);
-    if (!dir || !spend(directories, sfnt_directory_size(dir->records.size()))) return std::nullopt;
-    faces.push_back(sfnt_face_from_directory(table_bytes(whole), *dir));
-    if (!spend(tables, mended_bytes(faces.back()))) return std::nullopt;
-  }
+  ttc_problem problem;
+  const auto add = [&](const ttc_face_met& met, ttc_problem&) {
+    faces.push_back(met.directory ? sfnt_face_from_directory(whole, *met.directory)
+                                  : faces[met.same_as]);
+    return true;
+  };
+  if (!ttc_read_directories(whole, problem, add)) return std::nullopt;
   return faces;
 }
 
