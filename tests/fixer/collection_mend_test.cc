@@ -11,7 +11,6 @@
 #include "fixer/collection_repair.h"
 #include "fontgen/sample_font.h"
 #include "mend_support.h"
-#include "sys/scratch_file.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
@@ -151,19 +150,21 @@ TEST(MendCollection, SetAsideTablesTakenBackNeedNoScratchFile) {
   const std::vector<uint8_t> collection = legacy_sample_collection();
   const std::span<const uint8_t> bytes(collection);
   const fs::path dir = make_temp_dir();
-  std::optional<input_file> scratch =
-      open_scratch_file((dir / "out.ttc").string(), print_io_problem);
-  ASSERT_TRUE(scratch.has_value());
+  input_file scratch;  // a named file: systems without unnamed files have no other kind
+  scratch.name = "scratch";
+  scratch.sink = print_io_problem;
+  scratch.fd = ::open((dir / "scratch").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(scratch.fd, 0);
   mended_tables changed{};
   struct : mend_sink {
     void report(const mend_event_any&) override {}
   } events;
   const collection_repair in_memory = repair_collection("c.ttc", bytes, changed, events);
-  collection_repair set_aside = repair_collection("c.ttc", bytes, changed, events, &*scratch);
+  collection_repair set_aside = repair_collection("c.ttc", bytes, changed, events, &scratch);
   ASSERT_EQ(set_aside.status, 0);
-  ASSERT_GT(scratch->size, 0u);
-  EXPECT_TRUE(take_back_set_aside(set_aside.repaired, *scratch));
-  close_input(*scratch);
+  ASSERT_GT(scratch.size, 0u);
+  EXPECT_TRUE(take_back_set_aside(set_aside.repaired, scratch));
+  close_input(scratch);
   const std::vector<uint8_t> expected = written_collection(in_memory.repaired);
   EXPECT_FALSE(expected.empty());
   EXPECT_TRUE(written_collection(set_aside.repaired) == expected);
