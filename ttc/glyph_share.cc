@@ -8,6 +8,7 @@
 #include "sfnt/checksum.h"
 #include "sfnt/sfnt_directory.h"
 #include "ttc/glyph_merge.h"
+#include "ttc/ttc_writer.h"
 
 namespace {
 
@@ -199,14 +200,6 @@ glyph_layout lay_out_sound(std::vector<sharing_face>& sharing) {
     sharing = std::move(sound);
     if (all) return layout;
   }
-}
-
-// The size of the collection file that ttc_write_to_file writes for `info`.
-uint64_t ttc_collection_size(const ttc_info& info) {
-  uint64_t size = 12 + 4 * uint64_t{info.faces.size()};
-  for (const auto& face : info.faces) size += sfnt_directory_size(face->table_indices.size());
-  for (const ttc_table& table : info.tables()) size += padded_length(table_length(table.bytes));
-  return size;
 }
 
 }  // namespace

@@ -62,16 +62,30 @@ std::vector<uint8_t> collection_header(const ttc_info& info, const std::vector<u
   return header;
 }
 
+// Where the collection's pool entries are written (after the header, the offset array and
+// every directory, each entry padded to a multiple of 4), and where the file ends.
+struct collection_layout {
+  std::vector<uint64_t> offsets;  // by pool index
+  uint64_t end = 0;
+};
+
+collection_layout lay_out_collection(const ttc_info& info) {
+  collection_layout layout;
+  layout.end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
+  for (const auto& face : info.faces) layout.end += sfnt_directory_size(face->table_indices.size());
+  layout.offsets.reserve(info.tables().size());
+  for (const ttc_table& table : info.tables()) {
+    layout.offsets.push_back(layout.end);
+    layout.end += padded_length(table_length(table.bytes));
+  }
+  return layout;
+}
+
 int64_t write_collection(const ttc_info& info, output_stream& stream, extent_copy how,
                          bool* too_large) {
-  uint64_t end = kTtcHeaderSize + 4 * uint64_t{info.faces.size()};
-  for (const auto& face : info.faces) end += sfnt_directory_size(face->table_indices.size());
-  std::vector<uint64_t> offsets;
-  offsets.reserve(info.tables().size());
-  for (const ttc_table& table : info.tables()) {
-    offsets.push_back(end);
-    end += padded_length(table_length(table.bytes));
-  }
+  const collection_layout layout = lay_out_collection(info);
+  const std::vector<uint64_t>& offsets = layout.offsets;
+  const uint64_t end = layout.end;
   if (!fits_offsets(end, too_large)) return -1;
 
   if (!write_output_bytes(stream, collection_header(info, offsets))) return -1;
@@ -99,6 +113,10 @@ int64_t write_face(const ttc_info& info, size_t face, output_stream& stream, ext
 }
 
 }  // namespace
+
+uint64_t ttc_collection_size(const ttc_info& info) {
+  return lay_out_collection(info).end;
+}
 
 int64_t ttc_write_to_file(const ttc_info& info, output_stream& stream, extent_copy how,
                           bool* too_large) {

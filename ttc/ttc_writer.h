@@ -14,6 +14,9 @@
 #include "sfnt/table_bytes.h"
 #include "ttc/ttc_model.h"
 
+// The size of the TTC file that ttc_write_to_file writes for `info`.
+uint64_t ttc_collection_size(const ttc_info& info);
+
 // Writes the TTC file at the stream's position: header, offset array, each face's offset
 // table and directory, then every pool entry once in pool order, extents copied `how`.
 // Returns the number of bytes written, or -1.
