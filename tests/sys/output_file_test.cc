@@ -399,15 +399,4 @@ TEST_F(OutputFile, FlushedDescriptorTakesBytesBetweenWrites) {
   EXPECT_EQ(read_bytes(path("out")), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
 }
 
-TEST_F(OutputFile, FolderOrMissingFolderCannotBeCreated) {
-  fs::create_directory(dir_ / "sub");
-  const opened_output folder = open_output(path("sub"));
-  EXPECT_FALSE(folder.file.has_value());
-  EXPECT_EQ(folder.problem.error, EISDIR);
-  const opened_output nowhere = open_output(path("nowhere/out"));
-  EXPECT_FALSE(nowhere.file.has_value());
-  EXPECT_EQ(nowhere.problem.error, ENOENT);
-  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"sub"}));
-}
-
 }  // namespace
