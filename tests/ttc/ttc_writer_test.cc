@@ -3,12 +3,12 @@
 #include <cerrno>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fontgen/font_builder.h"
+#include "support/memory_stream.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
@@ -20,14 +20,8 @@ struct written {
 
 template <typename Write>
 written write_to_memory(Write write) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  output_stream stream{open_memstream(&buffer, &size), std::nullopt};
   written w;
-  w.result = write(stream);
-  std::fclose(stream.file);
-  w.bytes.assign(buffer, buffer + size);
-  std::free(buffer);
+  w.bytes = written_bytes([&](output_stream& s) { w.result = write(s); });
   return w;
 }
 
