@@ -9,7 +9,6 @@
 
 namespace {
 
-const char kCut[] = "  Removing code area 0x80-0xff from CMap table for \"Macintosh, Roman\".\n";
 const char kParsing[] = "  Parsing cmap table.\n";
 
 std::vector<uint8_t> font_with_cmap(const std::vector<uint8_t>& cmap) {
