@@ -92,7 +92,6 @@ TEST(LegacySigns, NamesTheFaultsOfOldJapaneseFontsOnly) {
       {"sample", sample_font(), {}, false},
       {"monospaced mark and head bit", sample_of(monospaced), {}, false},
       {"legacy gothic", sample_of(legacy_japanese_options(legacy_face::gothic)), {1, 4}, false},
-      {"legacy mincho", sample_of(legacy_japanese_options(legacy_face::mincho)), {1, 4}, false},
       {"full name only", sample_of(full_only), {4}, false},
       {"katakana, all", sample_with_cmap(katakana_cmap(63)), {}, true},
       {"katakana, half", sample_with_cmap(katakana_cmap(32)), {}, true},
