@@ -11,6 +11,7 @@
 
 #include "freetype_judge.h"
 #include "support/run_tool.h"
+#include "support/stored_font.h"
 #include "validators.h"
 #include "workflow.h"
 
@@ -61,12 +62,11 @@ void expect_table_kept(const std::string& tag, const std::vector<uint8_t>& in,
 }
 
 TEST_P(Workflow, KeepsEveryTableOutsideTheRepairsByteForByte) {
-  const std::vector<stored_face> inputs = stored_faces(input_);
+  const std::vector<face_view> inputs = faces_of(input_);
   for (const workflow_output& output : run_.outputs) {
     SCOPED_TRACE(trace(output));
-    const stored_face& in = inputs.at(static_cast<size_t>(output.input_face));
-    const stored_face out =
-        stored_faces(bytes_of(output.file)).at(static_cast<size_t>(output.face));
+    const face_view& in = inputs.at(static_cast<size_t>(output.input_face));
+    const face_view out = faces_of(bytes_of(output.file)).at(static_cast<size_t>(output.face));
     EXPECT_EQ(out.version, in.version);
     EXPECT_EQ(out.search_range, in.search_range);
     EXPECT_EQ(out.entry_selector, in.entry_selector);
@@ -77,8 +77,8 @@ TEST_P(Workflow, KeepsEveryTableOutsideTheRepairsByteForByte) {
         run_.mend_reports.at(static_cast<size_t>(output.input_face)).find("Found substitute") !=
         std::string::npos;
     for (size_t i = 0; i < in.tables.size(); ++i) {
-      ASSERT_EQ(out.tables[i].first, in.tables[i].first);
-      expect_table_kept(in.tables[i].first, in.tables[i].second, out.tables[i].second, mended,
+      ASSERT_EQ(out.tables[i].tag, in.tables[i].tag);
+      expect_table_kept(in.tables[i].tag, in.tables[i].bytes, out.tables[i].bytes, mended,
                         names_replaced);
     }
   }
