@@ -9,27 +9,15 @@
 #include FT_TRUETYPE_TAGS_H
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
 
 #include "support/freetype_face.h"
+#include "support/package_fonts.h"
 #include "support/run_tool.h"
 
 namespace {
-
-// The font files a Debian package installed, from dpkg's record of its files; collections
-// too when asked.
-std::vector<std::string> package_fonts(const std::string& package, bool collections = false) {
-  std::ifstream list("/var/lib/dpkg/info/" + package + ".list");
-  std::vector<std::string> fonts;
-  for (std::string line; std::getline(list, line);) {
-    const std::string ext = std::filesystem::path(line).extension().string();
-    if (ext == ".ttf" || ext == ".otf" || (collections && ext == ".ttc")) fonts.push_back(line);
-  }
-  return fonts;
-}
 
 // Tag to bytes of every table, in directory order, as FreeType reads them.
 std::vector<std::pair<FT_ULong, std::vector<uint8_t>>> sfnt_tables(FT_Face face) {
@@ -79,7 +67,7 @@ void expect_only_repaired_tables_differ(FT_Face before, FT_Face after) {
   }
 }
 
-void check_font(FT_Library library, const std::string& path) {
+void check_font(FT_Library library, const std::filesystem::path& path) {
   SCOPED_TRACE(path);
   const std::filesystem::path dir = make_temp_dir();
   const tool_run run = run_tool(FACEMEND_PATH, {path, "out.ttf"}, dir);
@@ -103,17 +91,13 @@ void check_font(FT_Library library, const std::string& path) {
 class RealFonts : public testing::TestWithParam<std::string> {};
 
 TEST_P(RealFonts, SurviveTheRepair) {
-  const std::vector<std::string> fonts = package_fonts(GetParam());
-  if (fonts.empty()) GTEST_SKIP() << "no fonts of package " << GetParam() << " installed";
+  std::string missing;
+  const std::vector<std::filesystem::path> fonts = package_fonts(GetParam(), false, missing);
+  if (fonts.empty() && missing.empty())
+    GTEST_SKIP() << "no fonts of package " << GetParam() << " installed";
   const ft_library library = open_freetype();
   ASSERT_NE(library, nullptr);
-  std::string missing;
-  for (const std::string& font : fonts) {
-    if (std::filesystem::is_regular_file(font))
-      check_font(library.get(), font);
-    else
-      missing += " " + font;
-  }
+  for (const std::filesystem::path& font : fonts) check_font(library.get(), font);
   if (!missing.empty()) GTEST_SKIP() << "fonts missing from the installed package:" << missing;
 }
 
@@ -125,9 +109,10 @@ TEST(RealFonts, OnlyMonaShowsLegacySigns) {
       "fonts-dejavu-core", "fonts-liberation", "fonts-ipafont-gothic", "fonts-vlgothic",
       "fonts-konatu",      "fonts-wqy-zenhei", "fonts-noto-cjk",       "fonts-mona"};
   std::vector<std::string> args = {"--check", "--quiet", "--json"};
+  std::string missing;
   for (const std::string& package : packages)
-    for (const std::string& font : package_fonts(package, true))
-      if (std::filesystem::is_regular_file(font)) args.push_back(font);
+    for (const std::filesystem::path& font : package_fonts(package, true, missing))
+      args.push_back(font);
   if (args.size() == 3) GTEST_SKIP() << "none of the font packages is installed";
   const tool_run run = run_tool(FACEMEND_PATH, args, "/");
   const std::filesystem::path dir = make_temp_dir();

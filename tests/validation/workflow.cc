@@ -1,9 +1,9 @@
 #include "workflow.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include "fontgen/font_builder.h"
+#include "support/package_fonts.h"
 #include "support/run_tool.h"
 #include "support/stored_font.h"
 
@@ -20,7 +20,7 @@ std::string face_name(const char* stem, long face) {
 // input.ttc in `dir`, from the package's fonts; empty when none is installed.
 fs::path join_package_fonts(const std::string& package, const fs::path& dir, std::string& skip) {
   std::string missing;
-  const std::vector<fs::path> fonts = package_fonts(package, missing);
+  const std::vector<fs::path> fonts = package_fonts(package, false, missing);
   if (fonts.empty() || !missing.empty()) {
     skip = "fonts of " + package + " not installed" + missing;
     return {};
@@ -64,20 +64,6 @@ void split_mend_and_pack(workflow_run& run) {
 }
 
 }  // namespace
-
-std::vector<fs::path> package_fonts(const std::string& package, std::string& missing) {
-  std::ifstream list("/var/lib/dpkg/info/" + package + ".list");
-  std::vector<fs::path> fonts;
-  for (std::string line; std::getline(list, line);) {
-    const fs::path path = line;
-    if (path.extension() != ".ttf" && path.extension() != ".otf") continue;
-    if (fs::is_regular_file(path))
-      fonts.push_back(path);
-    else
-      missing += " " + line;
-  }
-  return fonts;
-}
 
 workflow_run run_workflow(const workflow_source& source) {
   workflow_run run;

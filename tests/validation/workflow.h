@@ -47,10 +47,6 @@ struct workflow_run {
   std::string failure;  // what went wrong in a program run
 };
 
-// The font files a Debian package installed (.ttf and .otf), from dpkg's record of them;
-// those missing from the disk are left out and named in `missing`.
-std::vector<std::filesystem::path> package_fonts(const std::string& package, std::string& missing);
-
 // Runs the workflow in a fresh folder. A package's fonts are first joined into input.ttc by
 // the test font writer, so the programs are not judged by their own input.
 workflow_run run_workflow(const workflow_source& source);
