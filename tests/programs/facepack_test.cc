@@ -163,8 +163,12 @@ TEST_F(Facepack, InputOfTwoGigabytesIsRefusedBySize) {
 
 TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   put("a.ttf", build_sfnt({{"glyf", std::vector<uint8_t>(100000, 7)}}));
+  std::filesystem::create_directory(path("folder.ttc"));
+  tool_run run = pack({"folder.ttc", "a.ttf"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "fopen: Is a directory\nfolder.ttc: could not be created\n");
+
   put("out.ttc", {1, 2, 3});
-  tool_run run;
   {
     const file_size_limit limit(65536);
     run = pack({"-f", "out.ttc", "a.ttf"});
@@ -173,5 +177,5 @@ TEST_F(Facepack, OutputFailuresEndWithStatusTwo) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "fwrite: File too large\nout.ttc: could not be written\nwrite failed.\n");
   EXPECT_EQ(get("out.ttc"), (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"a.ttf", "out.ttc"}));
+  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"a.ttf", "folder.ttc", "out.ttc"}));
 }
