@@ -16,13 +16,6 @@ const char* const kFaces[] = {"ume-tmo3.ttf", "ume-pmo3.ttf"};
 // One copy of each glyph of the two faces takes 5.91 MB; within 5 % of that.
 constexpr uint64_t kSharedSize = 5'910'000;
 
-std::vector<std::string> renderings(const std::vector<uint8_t>& file, long face) {
-  const ft_library library = open_freetype();
-  const ft_face opened = open_face(library.get(), file, face);
-  if (!opened) return {"refused"};
-  return glyph_renderings(opened.get());
-}
-
 bool kept_as_is(const std::string& tag) {
   return tag != "glyf" && tag != "loca" && tag != "head" && tag != "DSIG";
 }
@@ -57,7 +50,7 @@ TEST_F(GlyphSharingUme, PacksToOneCopyOfEachGlyphAndSplitsBackToTheSources) {
   for (long f = 0; f < 2; ++f) {
     SCOPED_TRACE(kFaces[f]);
     const std::vector<uint8_t> source = read_bytes(kUme / kFaces[f]);
-    EXPECT_TRUE(renderings(shared, f) == renderings(source, 0));
+    EXPECT_TRUE(glyph_renderings(shared, f) == glyph_renderings(source, 0));
     EXPECT_TRUE(ots_accepts(ots, dir_ / "shared.ttc", f));
     const face_view in = faces_of(source).at(0);
     for (const font_table& table_in : in.tables) {
