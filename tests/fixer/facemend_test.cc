@@ -11,12 +11,6 @@
 
 namespace {
 
-const char kSuspectFamily[] =
-    "  Font family name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n";
-const char kSuspectFull[] =
-    "  Font full name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n";
-const char kCut[] = "  Removing code area 0x80-0xff from CMap table for \"Macintosh, Roman\".\n";
-
 std::vector<uint8_t> patched_u16(std::vector<uint8_t> bytes, size_t at, uint16_t value) {
   write_uint16(&bytes[at], value);
   return bytes;

@@ -1,5 +1,5 @@
-// Legacy signs: which faces show the faults facemend exists for, on crafted fonts and on
-// the system's fonts when they are installed.
+// Legacy signs: which faces show the faults facemend exists for, on crafted fonts (the
+// system's fonts are judged through facemend --check in real_fonts_test).
 #include "fixer/legacy_signs.h"
 
 #include <gtest/gtest.h>
@@ -77,16 +77,6 @@ std::vector<legacy_signs> signs_of_bytes(const std::vector<uint8_t>& font) {
   return signs;
 }
 
-// The fonts of a folder (or one file), in a stable order.
-std::vector<fs::path> fonts_under(const fs::path& where) {
-  std::vector<fs::path> fonts;
-  if (fs::is_regular_file(where)) fonts.push_back(where);
-  if (fs::is_directory(where))
-    for (const auto& entry : fs::recursive_directory_iterator(where))
-      if (entry.is_regular_file()) fonts.push_back(entry.path());
-  return fonts;
-}
-
 TEST(LegacySigns, NamesTheFaultsOfOldJapaneseFontsOnly) {
   sample_font_options monospaced;
   monospaced.is_fixed_pitch = 1;
@@ -102,7 +92,6 @@ TEST(LegacySigns, NamesTheFaultsOfOldJapaneseFontsOnly) {
       {"sample", sample_font(), {}, false},
       {"monospaced mark and head bit", sample_of(monospaced), {}, false},
       {"legacy gothic", sample_of(legacy_japanese_options(legacy_face::gothic)), {1, 4}, false},
-      {"legacy mincho", sample_of(legacy_japanese_options(legacy_face::mincho)), {1, 4}, false},
       {"full name only", sample_of(full_only), {4}, false},
       {"katakana, all", sample_with_cmap(katakana_cmap(63)), {}, true},
       {"katakana, half", sample_with_cmap(katakana_cmap(32)), {}, true},
@@ -120,33 +109,6 @@ TEST(LegacySigns, NamesTheFaultsOfOldJapaneseFontsOnly) {
   const std::vector<legacy_signs> collection = signs_of_bytes(legacy_sample_collection());
   ASSERT_EQ(collection.size(), 2u);
   EXPECT_TRUE(has_legacy_signs(collection[1]));
-
-  // The system's fonts, when installed: only mona shows a sign, the katakana map.
-  const struct {
-    const char* where;
-    bool katakana;
-  } system[] = {
-      {"/usr/share/fonts/truetype/mona/mona.ttf", true},
-      {"/usr/share/fonts/truetype/dejavu", false},
-      {"/usr/share/fonts/truetype/liberation", false},
-      {"/usr/share/fonts/truetype/liberation2", false},
-      {"/usr/share/fonts/opentype/ipafont-gothic", false},
-      {"/usr/share/fonts/opentype/ipafont-mincho", false},
-      {"/usr/share/fonts/truetype/vlgothic", false},
-      {"/usr/share/fonts/truetype/konatu", false},
-      {"/usr/share/fonts/truetype/wqy", false},
-      {"/usr/share/fonts/opentype/noto", false},
-  };
-  for (const auto& s : system) {
-    for (const fs::path& font : fonts_under(s.where)) {
-      const std::vector<legacy_signs> signs = signs_of_file(font);
-      EXPECT_FALSE(signs.empty()) << font;
-      for (const legacy_signs& face : signs) {
-        EXPECT_TRUE(face.shift_jis_names.empty()) << font;
-        EXPECT_EQ(face.katakana_mac_roman, s.katakana) << font;
-      }
-    }
-  }
 }
 
 }  // namespace

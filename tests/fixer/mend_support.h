@@ -10,6 +10,14 @@
 #include "fontgen/font_builder.h"
 #include "support/run_tool.h"
 
+// What the name and cmap passes say of the legacy sample's Macintosh names and map.
+inline constexpr char kSuspectFamily[] =
+    "  Font family name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n";
+inline constexpr char kSuspectFull[] =
+    "  Font full name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n";
+inline constexpr char kCut[] =
+    "  Removing code area 0x80-0xff from CMap table for \"Macintosh, Roman\".\n";
+
 struct mend_run {
   tool_run run;
   std::optional<std::vector<uint8_t>> output;  // "out.ttf" when the run wrote it

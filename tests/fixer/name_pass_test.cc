@@ -12,10 +12,6 @@
 namespace {
 
 const std::vector<uint8_t> kShiftJis = {0x83, 0x54, 0x83, 0x93};  // "サン"
-const char kSuspectFamily[] =
-    "  Font family name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n";
-const char kSuspectFull[] =
-    "  Font full name for \"Mac, Roman, English\" looks like a Shift-JIS string.\n";
 
 name_record_spec mac(uint16_t name_id, std::vector<uint8_t> bytes) {
   return {1, 0, 0, name_id, std::move(bytes)};

@@ -109,31 +109,6 @@ TEST(SampleFont, EveryVariantLoadsWithItsNamesGlyphsAndCharmaps) {
   }
 }
 
-TEST(SampleFont, TablesComeInSortedTagOrder) {
-  std::vector<std::string> tags;
-  for (const font_table& t : sample_font_tables()) tags.push_back(t.tag);
-  EXPECT_EQ(tags, (std::vector<std::string>{"OS/2", "cmap", "glyf", "head", "hhea", "hmtx", "loca",
-                                            "maxp", "name", "post"}));
-  EXPECT_EQ(sample_font(), build_sfnt(sample_font_tables()));
-}
-
-TEST(SampleFont, LegacyFacesCarryShiftJisMacNamesAndTheOldFlags) {
-  ft_library library = open_freetype();
-  ASSERT_NE(library, nullptr);
-  for (legacy_face which : {legacy_face::gothic, legacy_face::mincho}) {
-    const sample_font_options options = legacy_japanese_options(which);
-    EXPECT_TRUE(options.mac_roman_format6_256);
-    EXPECT_EQ(options.is_fixed_pitch, 1u);
-    EXPECT_EQ(options.head_flags, 0x000B);
-    ASSERT_TRUE(options.mac_family && options.mac_full);
-    EXPECT_EQ(options.mac_family->at(0), 0x83);  // katakana "サ" in Shift-JIS
-    const std::vector<uint8_t> font = sample_font(options);
-    ft_face face = open_face(library.get(), font);
-    expect_sample_face(face.get(), options);
-  }
-  EXPECT_EQ(legacy_japanese_options(legacy_face::mincho).family, "Sample Mincho");
-}
-
 // Table offsets of face `face` of a collection, by tag.
 std::map<std::string, uint32_t> face_table_offsets(const std::vector<uint8_t>& ttc, size_t face) {
   std::map<std::string, uint32_t> offsets;

@@ -50,13 +50,6 @@ std::vector<font_table> without_signature(std::vector<font_table> tables) {
   return tables;
 }
 
-std::vector<std::string> renderings(const std::vector<uint8_t>& file, long face) {
-  const ft_library library = open_freetype();
-  const ft_face opened = open_face(library.get(), file, face);
-  if (!opened) return {"refused"};
-  return glyph_renderings(opened.get());
-}
-
 }  // namespace
 
 TEST_F(GlyphSharing, FacesKeepEveryGlyphAndTableWhileSharedGlyphsAreStoredOnce) {
@@ -92,8 +85,8 @@ TEST_F(GlyphSharing, FacesKeepEveryGlyphAndTableWhileSharedGlyphsAreStoredOnce) 
         EXPECT_EQ(faces[f].tables[t].bytes, sources[f][t].bytes) << tag;
       }
     }
-    EXPECT_EQ(renderings(shared, static_cast<long>(f)),
-              renderings(get(f == 0 ? "gothic.ttf" : "pgothic.ttf"), 0));
+    EXPECT_EQ(glyph_renderings(shared, static_cast<long>(f)),
+              glyph_renderings(get(f == 0 ? "gothic.ttf" : "pgothic.ttf"), 0));
   }
   EXPECT_TRUE(same_fields_and_tables(faces[2], faces_of(get("cff.otf"))[0]));
 

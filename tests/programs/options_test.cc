@@ -75,24 +75,6 @@ TEST_F(Options, FacesplitOptionsWriteThePlainSplitsBytes) {
   EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"b", "c", "d", "in.ttc"}));
 }
 
-// Names that try to leave the folder, hide a file or pass 255 bytes.
-TEST_F(Options, HostilePostScriptNamesStayInTheFolder) {
-  std::vector<std::vector<font_table>> faces;
-  for (const std::string& name :
-       std::vector<std::string>{"../x", "/etc/x", ".", "..", "", std::string(600, 'x'),
-                                std::string("\x01\r\n\x1b[2J/\0", 9), std::string(300, '/')})
-    faces.push_back({{"name", build_name_table({{1, 0, 0, 6, bytes_of(name)}})}});
-  put("in.ttc", build_ttc(faces));
-  EXPECT_EQ(split({"--name", "psname", "-d", "out", "in.ttc"}).status, 0);
-  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"in.ttc", "out"}));
-  const std::vector<std::string> names = list_dir(path("out"));
-  EXPECT_EQ(names.size(), faces.size());
-  for (const std::string& name : names) {
-    EXPECT_LE(name.size(), 255u);
-    EXPECT_NE(name[0], '.');
-  }
-}
-
 TEST_F(Options, FacesplitRefusesBadRequestsWritingNothing) {
   put("in.ttc", build_ttc(named_faces()));
   put("file", {1});

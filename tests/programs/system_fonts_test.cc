@@ -1,13 +1,11 @@
 // The tools on real fonts of the system, opened afterwards with FreeType. Each test skips,
 // saying why, when its fonts are not installed.
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-
 #include <algorithm>
 #include <map>
 #include <set>
 
+#include "support/freetype_face.h"
 #include "tool_test.h"
 
 namespace {
@@ -26,21 +24,12 @@ struct loaded_face {
 // What FreeType makes of face `index` of `bytes` after rendering one glyph outline;
 // nothing when it refuses the face.
 std::optional<loaded_face> freetype_load(const std::vector<uint8_t>& bytes, long index) {
-  FT_Library library = nullptr;
-  if (FT_Init_FreeType(&library) != 0) return std::nullopt;
-  FT_Face face = nullptr;
-  std::optional<loaded_face> result;
-  if (FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), index, &face) ==
-      0) {
-    const FT_UInt glyph = face->num_glyphs > 1 ? 1 : 0;
-    if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE) == 0) {
-      result = loaded_face{face->num_faces, face->num_glyphs, face->family_name,
-                           face->style_name ? face->style_name : ""};
-    }
-    FT_Done_Face(face);
-  }
-  FT_Done_FreeType(library);
-  return result;
+  const ft_library library = open_freetype();
+  const ft_face face = library ? open_face(library.get(), bytes, index) : nullptr;
+  if (!face || FT_Load_Glyph(face.get(), face->num_glyphs > 1 ? 1 : 0, FT_LOAD_NO_SCALE) != 0)
+    return std::nullopt;
+  return loaded_face{face->num_faces, face->num_glyphs, face->family_name,
+                     face->style_name ? face->style_name : ""};
 }
 
 bool same_face(const loaded_face& a, const loaded_face& b) {

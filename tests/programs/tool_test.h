@@ -1,6 +1,5 @@
-// Shared pieces of the collection tools' tests: a fresh folder per test, a cap on the size
-// of files a run may write (to make writes fail even for root), and an independent
-// reading of the fonts the tools write.
+// Shared pieces of the collection tools' tests: a fresh folder per test and caps on the
+// size of files a run may write (to make writes fail even for root) and on open files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 
 #include "fontgen/font_builder.h"
 #include "support/run_tool.h"
+#include "support/stored_font.h"
 
 class ToolTest : public ::testing::Test {
  protected:
@@ -46,27 +46,3 @@ struct open_file_limit {
   ~open_file_limit();
   rlimit old{};
 };
-
-// One face of a font file as stored: its offset-table fields, and per directory record the
-// tag, stored checksum and offset, and the table's bytes without padding.
-struct face_view {
-  uint32_t version = 0;
-  uint16_t search_range = 0, entry_selector = 0, range_shift = 0;
-  std::vector<font_table> tables;
-  std::vector<uint32_t> checksums;
-  std::vector<uint32_t> offsets;
-};
-
-// Every face of a collection, or the one face of a single font. Throws std::out_of_range
-// when a structure runs past the end of the file.
-std::vector<face_view> faces_of(const std::vector<uint8_t>& file);
-
-// The tag and bytes of each table, for comparing faces laid out differently.
-inline bool same_fields_and_tables(const face_view& a, const face_view& b) {
-  if (a.tables.size() != b.tables.size()) return false;
-  for (size_t i = 0; i < a.tables.size(); ++i) {
-    if (a.tables[i].tag != b.tables[i].tag || a.tables[i].bytes != b.tables[i].bytes) return false;
-  }
-  return a.version == b.version && a.search_range == b.search_range &&
-         a.entry_selector == b.entry_selector && a.range_shift == b.range_shift;
-}

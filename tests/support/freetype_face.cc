@@ -64,7 +64,11 @@ std::string bitmap_text(const FT_Bitmap& bitmap) {
 
 }  // namespace
 
-std::vector<std::string> glyph_renderings(FT_Face face) {
+std::vector<std::string> glyph_renderings(const std::vector<uint8_t>& font, long index) {
+  const ft_library library = open_freetype();
+  const ft_face opened = library ? open_face(library.get(), font, index) : nullptr;
+  if (!opened) return {"refused"};
+  FT_Face face = opened.get();
   std::vector<std::string> glyphs;
   FT_Set_Pixel_Sizes(face, 0, 16);
   for (FT_Long glyph = 0; glyph < face->num_glyphs; ++glyph) {

@@ -34,7 +34,8 @@ std::vector<uint8_t> sfnt_name_bytes(FT_Face face, uint16_t platform_id, uint16_
 // charmap selected.
 std::map<FT_ULong, FT_UInt> charmap_contents(FT_Face face, int index);
 
-// What FreeType makes of every glyph of the face, one string per glyph ID: its outline in
-// font units, then its hinted bitmap at 16 pixels per em (or the load error). Two faces
-// whose renderings are equal draw every glyph identically.
-std::vector<std::string> glyph_renderings(FT_Face face);
+// What FreeType makes of every glyph of face `index` of `font`, one string per glyph ID:
+// its outline in font units, then its hinted bitmap at 16 pixels per em (or the load
+// error); just "refused" when FreeType refuses the face. Two faces whose renderings are
+// equal draw every glyph identically.
+std::vector<std::string> glyph_renderings(const std::vector<uint8_t>& font, long index);

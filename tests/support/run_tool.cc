@@ -84,3 +84,9 @@ std::vector<std::string> list_dir(const std::filesystem::path& dir) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+std::vector<uint8_t> patterned_bytes(size_t size, uint8_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 12) + seed);
+  return bytes;
+}

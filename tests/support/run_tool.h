@@ -22,5 +22,8 @@ std::filesystem::path make_temp_dir();
 std::vector<uint8_t> read_bytes(const std::filesystem::path& path);
 void write_bytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
+// `size` bytes that repeat only every 1 MiB or so, varied by `seed`.
+std::vector<uint8_t> patterned_bytes(size_t size, uint8_t seed = 0);
+
 // Names of the entries of `dir`, sorted.
 std::vector<std::string> list_dir(const std::filesystem::path& dir);

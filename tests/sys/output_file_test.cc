@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -381,33 +380,6 @@ TEST_F(OutputFile, FileSizeLimitFailsTheWriteAndLeavesNothing) {
     EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"out"}));
     EXPECT_EQ(read_bytes(path("out")), kOld);
   }
-}
-
-TEST_F(OutputFile, FlushedDescriptorTakesBytesBetweenWrites) {
-  write_bytes(path("source"), {4, 5, 6});
-  std::optional<output_file> out = open_output(path("out")).file;
-  ASSERT_TRUE(out.has_value());
-  ASSERT_TRUE(write_output_bytes(out->stream, std::vector<uint8_t>{1, 2, 3}));
-  const int fd = flush_output(out->stream);
-  ASSERT_GE(fd, 0);
-  const int source = ::open(path("source").c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(source, 0);
-  EXPECT_EQ(::copy_file_range(source, nullptr, fd, nullptr, 3, 0), 3);
-  ::close(source);
-  ASSERT_TRUE(write_output_bytes(out->stream, std::vector<uint8_t>{7}));
-  EXPECT_FALSE(commit_output(*out).has_value());
-  EXPECT_EQ(read_bytes(path("out")), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
-}
-
-TEST_F(OutputFile, FolderOrMissingFolderCannotBeCreated) {
-  fs::create_directory(dir_ / "sub");
-  const opened_output folder = open_output(path("sub"));
-  EXPECT_FALSE(folder.file.has_value());
-  EXPECT_EQ(folder.problem.error, EISDIR);
-  const opened_output nowhere = open_output(path("nowhere/out"));
-  EXPECT_FALSE(nowhere.file.has_value());
-  EXPECT_EQ(nowhere.problem.error, ENOENT);
-  EXPECT_EQ(list_dir(dir_), (std::vector<std::string>{"sub"}));
 }
 
 }  // namespace

@@ -11,12 +11,6 @@
 
 namespace {
 
-std::vector<uint8_t> bytes_numbered(size_t n, uint32_t seed) {
-  std::vector<uint8_t> bytes(n);
-  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(seed * 31 + i * 7);
-  return bytes;
-}
-
 int32_t add(ttc_info& info, const char* tag, table_bytes bytes) {
   std::vector<uint8_t> room;
   return ttc_add_table(info, {make_tag(tag), std::move(bytes), {}}, ttc_keep::in_place, room)
@@ -27,7 +21,7 @@ int32_t add(ttc_info& info, const char* tag, table_bytes bytes) {
 
 TEST(TtcPool, SharesOnlyTablesOfEqualTagLengthAndBytes) {
   ttc_info info;
-  const std::vector<uint8_t> big = bytes_numbered(300000, 1);
+  const std::vector<uint8_t> big = patterned_bytes(300000, 1);
   std::vector<uint8_t> last_differs = big;
   last_differs.back() ^= 1;
   const std::filesystem::path dir = make_temp_dir();
@@ -58,7 +52,7 @@ TEST(TtcPool, SharesOnlyTablesOfEqualTagLengthAndBytes) {
 // pool from entries already shared and adds its own tables beside them.
 TEST(TtcPool, EntriesAppendedUnsharedShareWithNothing) {
   ttc_info info;
-  const std::vector<uint8_t> bytes = bytes_numbered(64, 1);
+  const std::vector<uint8_t> bytes = patterned_bytes(64, 1);
   EXPECT_EQ(add(info, "head", bytes), 0);
   EXPECT_EQ(ttc_append_unshared(info, {make_tag("head"), bytes, 0}), 1);
   EXPECT_EQ(ttc_append_unshared(info, {make_tag("loca"), bytes, 0}), 2);
@@ -71,7 +65,7 @@ TEST(TtcPool, EntriesAppendedUnsharedShareWithNothing) {
 TEST(TtcPool, FindsEachOfManyEntriesOfOneTagAndLength) {
   ttc_info info;
   std::vector<std::vector<uint8_t>> tables;
-  for (uint32_t seed = 0; seed < 200; ++seed) tables.push_back(bytes_numbered(1001, seed));
+  for (uint8_t seed = 0; seed < 200; ++seed) tables.push_back(patterned_bytes(1001, seed));
   for (size_t i = 0; i < tables.size(); ++i) {
     EXPECT_EQ(add(info, "glyf", tables[i]), static_cast<int32_t>(i));
     for (size_t j = 0; j <= i; j += 17) EXPECT_EQ(add(info, "glyf", tables[j]), int32_t(j)) << i;
@@ -98,10 +92,10 @@ TEST(TtcPool, StopsAtTheLargestNumTables) {
 // shape's first only in its last piece, tables that equal each other but not the first,
 // one place listed twice, and a shape the pool already holds.
 TEST(TtcPool, AddingFacesAtOnceGivesWhatAddingThemOneByOneGives) {
-  const std::vector<uint8_t> big = bytes_numbered(300000, 1);
+  const std::vector<uint8_t> big = patterned_bytes(300000, 1);
   std::vector<uint8_t> last_differs = big;
   last_differs.back() ^= 1;
-  const std::vector<uint8_t> small = bytes_numbered(10, 2);
+  const std::vector<uint8_t> small = patterned_bytes(10, 2);
   const std::filesystem::path dir = make_temp_dir();
   write_bytes(dir / "big", big);
   std::optional<input_file> file = open_input((dir / "big").string(), nullptr);
@@ -114,8 +108,8 @@ TEST(TtcPool, AddingFacesAtOnceGivesWhatAddingThemOneByOneGives) {
   };
   const std::vector<sfnt_face_info> faces = {
       face({{"glyf", big}, {"head", small}, {"loca", small}}),
-      face({{"glyf", extent}, {"head", bytes_numbered(10, 3)}, {"loca", small}}),
-      face({{"glyf", last_differs}, {"head", bytes_numbered(10, 3)}, {"name", small}}),
+      face({{"glyf", extent}, {"head", patterned_bytes(10, 3)}, {"loca", small}}),
+      face({{"glyf", last_differs}, {"head", patterned_bytes(10, 3)}, {"name", small}}),
       face({{"glyf", extent}, {"glyf", extent}, {"post", std::span<const uint8_t>(small)}}),
   };
   for (const bool pool_has_head : {false, true}) {
@@ -123,8 +117,8 @@ TEST(TtcPool, AddingFacesAtOnceGivesWhatAddingThemOneByOneGives) {
     ttc_info one_by_one;
     ttc_info at_once;
     if (pool_has_head) {
-      add(one_by_one, "head", bytes_numbered(10, 3));
-      add(at_once, "head", bytes_numbered(10, 3));
+      add(one_by_one, "head", patterned_bytes(10, 3));
+      add(at_once, "head", patterned_bytes(10, 3));
     }
     std::vector<uint8_t> room;
     for (const sfnt_face_info& f : faces)

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
-
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fontgen/font_builder.h"
+#include "support/memory_stream.h"
 #include "ttc/ttc_writer.h"
 
 namespace {
@@ -20,14 +17,8 @@ struct written {
 
 template <typename Write>
 written write_to_memory(Write write) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  output_stream stream{open_memstream(&buffer, &size), std::nullopt};
   written w;
-  w.result = write(stream);
-  std::fclose(stream.file);
-  w.bytes.assign(buffer, buffer + size);
-  std::free(buffer);
+  w.bytes = written_bytes([&](output_stream& s) { w.result = write(s); });
   return w;
 }
 
@@ -149,33 +140,4 @@ TEST(TtcWriter, FaceLayoutInDirectoryOrder) {
     if (copy == 0) put_bytes(expected, {1, 2, 3, 4, 5, 6, 0, 0});
   }
   EXPECT_EQ(face2.bytes, expected);
-}
-
-TEST(TtcWriter, RefusesOffsetsPastFourGigabytesAndReportsShortWrites) {
-  ttc_info info;
-  ttc_face face;
-  add(info, face, "glyf", std::vector<uint8_t>(65536, 1));
-  face.table_indices.assign(ttc_max_tables, 0);
-  info.faces.push_back(std::make_shared<const ttc_face>(face));
-  bool too_large = false;
-  const written big = write_to_memory([&](output_stream& s) {
-    return ttc_write_face_to_file(info, 0, s, extent_copy::checked, &too_large);
-  });
-  EXPECT_TRUE(too_large);
-  EXPECT_EQ(big.result, -1);
-  EXPECT_TRUE(big.bytes.empty());
-
-  std::FILE* full = std::fopen("/dev/full", "wb");
-  if (full == nullptr) GTEST_SKIP() << "/dev/full is not available";
-  std::setvbuf(full, nullptr, _IONBF, 0);
-  ttc_info small = sample_collection();
-  output_stream collection{full, std::nullopt}, single{full, std::nullopt};
-  EXPECT_EQ(ttc_write_to_file(small, collection, extent_copy::checked), -1);
-  EXPECT_EQ(ttc_write_face_to_file(small, 0, single, extent_copy::checked), -1);
-  for (const output_stream& stream : {collection, single}) {
-    ASSERT_TRUE(stream.problem.has_value());
-    EXPECT_EQ(stream.problem->step, io_step::write);
-    EXPECT_EQ(stream.problem->error, ENOSPC);
-  }
-  std::fclose(full);
 }

@@ -1,6 +1,5 @@
 // The workflow a user runs on a collection, on real fonts: facesplit the collection,
-// facemend every face, facepack the mended faces again; and an independent reading of the
-// fonts it starts from and writes, so that each output can be judged against its input.
+// facemend every face, facepack the mended faces again.
 #pragma once
 
 #include <cstdint>
@@ -23,17 +22,6 @@ struct workflow_source {
 inline void PrintTo(const workflow_source& source, std::ostream* out) {
   *out << source.name;
 }
-
-// One face as stored: its offset-table fields and its tables, in directory order.
-struct stored_face {
-  uint32_t version = 0;
-  uint16_t search_range = 0, entry_selector = 0, range_shift = 0;
-  std::vector<std::pair<std::string, std::vector<uint8_t>>> tables;  // tag, bytes
-};
-
-// Every face of a collection, or the one face of a single font. Throws std::out_of_range
-// when a structure runs past the end of the file.
-std::vector<stored_face> stored_faces(const std::vector<uint8_t>& file);
 
 enum class output_kind { split, mended, packed };
 
@@ -58,10 +46,6 @@ struct workflow_run {
   std::string skip;     // why the workflow could not start: its fonts are not installed
   std::string failure;  // what went wrong in a program run
 };
-
-// The font files a Debian package installed (.ttf and .otf), from dpkg's record of them;
-// those missing from the disk are left out and named in `missing`.
-std::vector<std::filesystem::path> package_fonts(const std::string& package, std::string& missing);
 
 // Runs the workflow in a fresh folder. A package's fonts are first joined into input.ttc by
 // the test font writer, so the programs are not judged by their own input.

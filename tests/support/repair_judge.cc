@@ -1,4 +1,4 @@
-#include "freetype_judge.h"
+#include "support/repair_judge.h"
 
 #include "support/freetype_face.h"
 
@@ -9,6 +9,7 @@
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -89,5 +90,28 @@ void expect_freetype_same_face(const std::vector<uint8_t>& in, long in_face,
   for (int i = 0; i < before->num_charmaps; ++i) {
     const bool cut_here = cut && is_mac_roman_format6(before->charmaps[i]);
     expect_same_mapping(before.get(), after.get(), i, cut_here ? cut : std::nullopt);
+  }
+}
+
+bool has_full_mac_roman(const std::vector<uint8_t>& font, long face) {
+  const ft_library library = open_freetype();
+  const ft_face opened = library ? open_face(library.get(), font, face) : nullptr;
+  return opened && first_cut_code(opened.get()).has_value();
+}
+
+void expect_tables_kept(const face_view& in, const face_view& out, bool mended,
+                        bool names_replaced) {
+  ASSERT_EQ(out.tables.size(), in.tables.size());
+  for (size_t i = 0; i < in.tables.size(); ++i) {
+    const std::string& tag = in.tables[i].tag;
+    SCOPED_TRACE("table " + tag);
+    ASSERT_EQ(out.tables[i].tag, tag);
+    if (mended && (tag == "cmap" || (tag == "name" && names_replaced))) continue;
+    std::vector<uint8_t> expected = in.tables[i].bytes;
+    if (mended && tag == "post" && expected.size() >= 16)
+      std::fill(expected.begin() + 12, expected.begin() + 16, 0);
+    if (mended && tag == "head" && expected.size() >= 18) expected[17] &= 0xFD;
+    EXPECT_TRUE(out.tables[i].bytes == expected)
+        << "bytes differ (" << expected.size() << " -> " << out.tables[i].bytes.size() << ")";
   }
 }
