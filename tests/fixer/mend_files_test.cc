@@ -39,6 +39,24 @@ std::string summary(int legacy, int clean, int failed) {
   return line;
 }
 
+// One legacy face with 64 KiB of filler, named 400 times by a collection: 26 MB as fonts
+// of their own from a file of 68 kB, more than the reader's budget allows.
+std::vector<uint8_t> one_legacy_face_many_times() {
+  constexpr uint32_t kFaces = 400, kDirectory = 12 + 4 * kFaces;
+  std::vector<font_table> tables = sample_font_tables(legacy_japanese_options());
+  tables.push_back({"zzzz", std::vector<uint8_t>(65536, 7)});
+  std::vector<uint8_t> face = build_sfnt(tables);
+  // Table offsets count from the start of the collection, where the face now starts later.
+  for (size_t record = 12; record < 12 + 16 * tables.size(); record += 16) {
+    std::vector<uint8_t> offset;
+    put_u32(offset, (uint32_t{face[record + 8]} << 24 | uint32_t{face[record + 9]} << 16 |
+                     uint32_t{face[record + 10]} << 8 | face[record + 11]) +
+                        kDirectory);
+    std::copy(offset.begin(), offset.end(), face.begin() + record + 8);
+  }
+  return faces_at(std::vector<uint32_t>(kFaces, kDirectory), face);
+}
+
 class MendFiles : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = make_temp_dir(); }
@@ -113,6 +131,18 @@ TEST_F(MendFiles, CheckOfSeveralFilesNamesEachAndSumsUp) {
   EXPECT_EQ(quiet.out, "missing.ttf:\n" + summary(1, 1, 1));
   EXPECT_EQ(quiet.err, "fopen: No such file or directory\nmissing.ttf: could not be opened\n");
   EXPECT_EQ(mend({"--quiet", "--check", "a.ttf"}).out, "");
+}
+
+// A collection is checked as its repair reads it: one that the repair refuses is refused
+// by the check in the same words, not judged for signs.
+TEST_F(MendFiles, CheckRefusesTheCollectionsTheRepairRefuses) {
+  put("many.ttc", one_legacy_face_many_times());
+  const tool_run check = mend({"--check", "many.ttc"});
+  const tool_run repair = mend({"many.ttc", "out.ttc"});
+  EXPECT_EQ(repair.status, 1);
+  EXPECT_EQ(check.status, repair.status);
+  EXPECT_NE(repair.err, "");
+  EXPECT_EQ(check.err, repair.err);
 }
 
 // Only the files that show legacy signs are written; the others keep their bytes and their
