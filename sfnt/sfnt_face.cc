@@ -1,7 +1,5 @@
 #include "sfnt/sfnt_face.h"
 
-#include <new>
-
 #include "sfnt/checksum.h"
 #include "sys/output_file.h"
 
@@ -72,9 +70,5 @@ bool write_face(output_stream& stream, const sfnt_face_info& face,
 
 bool write_sfnt_face_to_stream(output_stream& stream, const sfnt_face_info& face,
                                std::span<const sfnt_record> records, extent_copy how) {
-  try {
-    return write_face(stream, face, records, how);
-  } catch (const std::bad_alloc&) {
-    return note_output_problem(stream, {io_step::memory, ""});
-  }
+  return write_noting_memory(stream, false, [&] { return write_face(stream, face, records, how); });
 }

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -70,6 +71,19 @@ opened_output open_output_with(const std::string& path, temp_kind kind);
 // Notes `problem` as the stream's failure unless one is noted already; answers false, for
 // the writer to return.
 bool note_output_problem(output_stream& stream, io_problem problem);
+
+// Runs `write` and answers what it answers; a lack of memory that it meets is noted on the
+// stream as the output's failure, and answered as `failed`. The one way writers turn an
+// allocation that failed into a failed write.
+template <typename Result, typename Write>
+Result write_noting_memory(output_stream& stream, Result failed, Write write) {
+  try {
+    return write();
+  } catch (const std::bad_alloc&) {
+    note_output_problem(stream, {io_step::memory, ""});
+    return failed;
+  }
+}
 
 // Writes `bytes` to the output; false after a failed write has been noted.
 bool write_output_bytes(output_stream& stream, std::span<const uint8_t> bytes);

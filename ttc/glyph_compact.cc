@@ -1,5 +1,4 @@
 // Compacting a face split out of a glyph-shared collection (see ttc/glyph_share.h).
-#include <new>
 
 #include "sfnt/sfnt_face.h"
 #include "sys/output_file.h"
@@ -87,10 +86,6 @@ compact_glyphs compact_glyph_tables(const std::vector<glyf_record>& records,
 
 int64_t ttc_write_compact_face(const ttc_info& info, size_t face, output_stream& stream,
                                extent_copy how, bool* too_large) {
-  try {
-    return write_compact(info, face, stream, how, too_large);
-  } catch (const std::bad_alloc&) {
-    note_output_problem(stream, {io_step::memory, ""});
-    return -1;
-  }
+  return write_noting_memory(stream, int64_t{-1},
+                             [&] { return write_compact(info, face, stream, how, too_large); });
 }

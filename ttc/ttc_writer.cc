@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <new>
 #include <vector>
 
 #include "sfnt/sfnt_directory.h"
@@ -120,20 +119,12 @@ uint64_t ttc_collection_size(const ttc_info& info) {
 
 int64_t ttc_write_to_file(const ttc_info& info, output_stream& stream, extent_copy how,
                           bool* too_large) {
-  try {
-    return write_collection(info, stream, how, too_large);
-  } catch (const std::bad_alloc&) {
-    note_output_problem(stream, {io_step::memory, ""});
-    return -1;
-  }
+  return write_noting_memory(stream, int64_t{-1},
+                             [&] { return write_collection(info, stream, how, too_large); });
 }
 
 int64_t ttc_write_face_to_file(const ttc_info& info, size_t face, output_stream& stream,
                                extent_copy how, bool* too_large) {
-  try {
-    return write_face(info, face, stream, how, too_large);
-  } catch (const std::bad_alloc&) {
-    note_output_problem(stream, {io_step::memory, ""});
-    return -1;
-  }
+  return write_noting_memory(stream, int64_t{-1},
+                             [&] { return write_face(info, face, stream, how, too_large); });
 }
