@@ -250,7 +250,6 @@ TEST_F(MendFiles, JsonDocumentParsesAndEscapesNames) {
   EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
   EXPECT_NE(run.out.find(R"("family": "Evil\u001b]0;x\u0007\nDone.")"), std::string::npos)
       << run.out;
-  put("doc.json", std::vector<uint8_t>(run.out.begin(), run.out.end()));
   const std::string script =
       "import json,sys\n"
       "d = json.load(open(sys.argv[1]))\n"
@@ -259,8 +258,7 @@ TEST_F(MendFiles, JsonDocumentParsesAndEscapesNames) {
       "    print(f['file'], f['status'], face['face'], ','.join(face['legacy_signs']),\n"
       "          ' '.join(c['table'] + '=' + c['why'] for c in face['would_change']))\n"
       "print(d['status'])\n";
-  put("read.py", std::vector<uint8_t>(script.begin(), script.end()));
-  const tool_run parsed = run_tool("/usr/bin/python3", {"read.py", "doc.json"}, dir_);
+  const tool_run parsed = run_python(dir_, script, "doc.json", run.out);
   EXPECT_EQ(parsed.status, 0) << parsed.err;
   EXPECT_EQ(parsed.out,
             "evil.ttf 3 0 Shift-JIS name cmap=cut 0x80-0xFF name=Shift-JIS Macintosh names "

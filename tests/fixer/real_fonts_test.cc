@@ -52,15 +52,12 @@ TEST(RealFonts, OnlyMonaShowsLegacySigns) {
   if (args.size() == 3) GTEST_SKIP() << "none of the font packages is installed";
   const tool_run run = run_tool(FACEMEND_PATH, args, "/");
   const std::filesystem::path dir = make_temp_dir();
-  write_bytes(dir / "check.json", std::vector<uint8_t>(run.out.begin(), run.out.end()));
   const tool_run signs =
-      run_tool("/usr/bin/python3",
-               {"-c",
-                "import json,sys\n"
-                "for f in json.load(open(sys.argv[1]))['files']:\n"
-                "  print(f['file'].rsplit('/', 1)[1], f['status'], *f['legacy_signs'], sep=':')",
-                "check.json"},
-               dir);
+      run_python(dir,
+                 "import json,sys\n"
+                 "for f in json.load(open(sys.argv[1]))['files']:\n"
+                 "  print(f['file'].rsplit('/', 1)[1], f['status'], *f['legacy_signs'], sep=':')\n",
+                 "check.json", run.out);
   std::filesystem::remove_all(dir);
   EXPECT_EQ(signs.status, 0) << signs.err;
   std::istringstream lines(signs.out);

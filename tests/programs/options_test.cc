@@ -108,15 +108,13 @@ TEST_F(Options, FacesplitListsAsJson) {
   put("in.ttc", named_collection());
   const tool_run run = split({"--list", "--json", "--faces", "1-3", "in.ttc"});
   EXPECT_EQ(run.status, 0);
-  put("list.json", std::vector<uint8_t>(run.out.begin(), run.out.end()));
   const std::string script =
       "import json,sys\n"
       "d = json.load(open(sys.argv[1]))\n"
       "for f in d['faces']:\n"
       "  print(f['index'], f['postscript_name'] or '-', f['outlines'], f['tables'], "
       "*f['shared'])\n";
-  put("read.py", std::vector<uint8_t>(script.begin(), script.end()));
-  const tool_run parsed = run_tool("/usr/bin/python3", {"read.py", "list.json"}, dir_);
+  const tool_run parsed = run_python(dir_, script, "list.json", run.out);
   EXPECT_EQ(parsed.status, 0) << parsed.err;
   EXPECT_EQ(parsed.out, split({"--list", "--faces", "1-3", "in.ttc"}).out);
 }

@@ -1,4 +1,5 @@
 #include "support/run_tool.h"
+#include "support/validator_tools.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -89,4 +90,11 @@ std::vector<uint8_t> patterned_bytes(size_t size, uint8_t seed) {
   std::vector<uint8_t> bytes(size);
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 12) + seed);
   return bytes;
+}
+
+tool_run run_python(const std::filesystem::path& dir, const std::string& script,
+                    const std::string& document, const std::string& text) {
+  write_bytes(dir / document, std::vector<uint8_t>(text.begin(), text.end()));
+  write_bytes(dir / "read.py", std::vector<uint8_t>(script.begin(), script.end()));
+  return run_tool(kSystemPython, {"read.py", document}, dir);
 }

@@ -25,5 +25,10 @@ void write_bytes(const std::filesystem::path& path, const std::vector<uint8_t>& 
 // `size` bytes that repeat only every 1 MiB or so, varied by `seed`.
 std::vector<uint8_t> patterned_bytes(size_t size, uint8_t seed = 0);
 
+// Runs python3 in `dir` with `script` (its program text) on the file `document` holding
+// `text`: for reading a program's JSON output with a parser of its own.
+tool_run run_python(const std::filesystem::path& dir, const std::string& script,
+                    const std::string& document, const std::string& text);
+
 // Names of the entries of `dir`, sorted.
 std::vector<std::string> list_dir(const std::filesystem::path& dir);
